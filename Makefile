@@ -1,0 +1,58 @@
+# Trevalo's front door. `make run` and `make test` work on a fresh Debian 12
+# machine: each first installs whatever is missing.
+
+BUILD       ?= build
+BUILD_ASAN  ?= build-asan
+BUILD_FUZZ  ?= build-fuzz
+BUILD_BENCH ?= build-release
+JOBS        ?= $(shell nproc)
+CMAKE_GEN   := -G Ninja
+
+.PHONY: all deps configure build run test asan-test fuzz fuzz-smoke bench screenshot clean
+
+all: build
+
+deps:
+	@bash scripts/deps.sh
+
+$(BUILD)/build.ninja: | deps
+	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+configure: deps $(BUILD)/build.ninja
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@bash scripts/run.sh $(BUILD)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 600
+
+# The unit tests again, built with AddressSanitizer and UBSan.
+asan-test: deps
+	cmake -S . -B $(BUILD_ASAN) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DTREVALO_SANITIZE=ON
+	cmake --build $(BUILD_ASAN) -j $(JOBS)
+	cd $(BUILD_ASAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --output-on-failure -j $(JOBS) --timeout 900
+
+# libFuzzer targets (clang), each run briefly over its seed corpus.
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(BUILD_FUZZ) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DTREVALO_FUZZ=ON -DTREVALO_TESTS=ON
+	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target fuzz_targets
+
+FUZZ_SECONDS ?= 30
+fuzz-smoke: fuzz
+	@bash tests/fuzz/run-all.sh $(BUILD_FUZZ) $(FUZZ_SECONDS)
+
+bench: deps
+	cmake -S . -B $(BUILD_BENCH) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DTREVALO_TESTS=OFF
+	cmake --build $(BUILD_BENCH) -j $(JOBS)
+	@bash bench/run.sh $(BUILD_BENCH)
+
+screenshot: build
+	@bash scripts/screenshot.sh $(BUILD)
+
+clean:
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ) $(BUILD_BENCH)

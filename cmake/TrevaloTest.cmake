@@ -1,0 +1,16 @@
+# One GoogleTest binary per module, all added the same way.
+#   trevalo_add_test(NAME <name> SOURCES <files...> LIBS <targets...> [LABELS <labels...>])
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+function(trevalo_add_test)
+  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} trevalo_testsupport GTest::gtest GTest::gtest_main)
+  target_compile_definitions(${T_NAME} PRIVATE
+    TREVALO_TEST_OUTPUT_DIR="${CMAKE_BINARY_DIR}/test-output")
+  gtest_discover_tests(${T_NAME}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS "${T_LABELS}"
+               ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()

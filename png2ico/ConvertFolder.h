@@ -1,0 +1,32 @@
+#pragma once
+// The converter's walk over a folder tree: every picture matching "*.png" in
+// a folder becomes an icon in the mirrored output folder, then the subfolders
+// follow, depth first.
+
+#include "png2ico/imaging/SizeSpec.h"
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace png2ico {
+
+// Converts the folder `in` into `out` and recurses into its subfolders. Each
+// real folder is visited once, so a link back to an ancestor cannot make the
+// walk endless. An empty `in` means the current folder.
+void ConvertFolder(const std::string& in, const std::string& out, const std::vector<imaging::SizeSpec>& specs,
+                   bool silent, std::ostream& console);
+
+// One picture into one icon file holding an image per spec. On any failure
+// no incomplete file is left at `outputPath`.
+bool ConvertPicture(const std::string& inputPath, const std::string& outputPath,
+                    const std::vector<imaging::SizeSpec>& specs);
+
+// Makes `out` one level at a time; prints the directory message and returns
+// false when a level does not exist afterwards.
+bool MakeOutputFolder(const std::string& out, std::ostream& console);
+
+// "Flower.PNG" -> "Flower.ico", "a.b.png" -> "a.b.ico": the extension from the last full stop.
+std::string IconNameFor(const std::string& pictureName);
+
+} // namespace png2ico

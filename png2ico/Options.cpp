@@ -1,0 +1,78 @@
+#include "png2ico/Options.h"
+
+#include <cctype>
+#include <climits>
+#include <strings.h>
+
+namespace png2ico {
+
+namespace {
+
+bool EqualsNoCase(const std::string& a, const char* b) {
+    return strcasecmp(a.c_str(), b) == 0;
+}
+
+bool IsValidDepth(int depth) {
+    return depth == 32 || depth == 24 || depth == 16 || depth == 8 || depth == 4;
+}
+
+} // namespace
+
+bool ReadLeadingInt(const std::string& text, int* value) {
+    size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    if (i >= text.size() || !std::isdigit(static_cast<unsigned char>(text[i])))
+        return false;
+    long long v = 0;
+    for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+        v = v * 10 + (text[i] - '0');
+        if (v > static_cast<long long>(INT_MAX) + 1)
+            return false;
+    }
+    v = negative ? -v : v;
+    if (v > INT_MAX || v < INT_MIN)
+        return false;
+    *value = static_cast<int>(v);
+    return true;
+}
+
+Options ParseArguments(const std::vector<std::string>& args) {
+    Options options;
+    const size_t count = args.size();
+    for (size_t i = 0; i < count; ++i) {
+        const std::string& arg = args[i];
+        // -noconfirm does not end the tests for its argument; none of them can match it.
+        if (EqualsNoCase(arg, "-noconfirm"))
+            options.noConfirm = true;
+        if (EqualsNoCase(arg, "-silent")) {
+            options.silent = true;
+            continue;
+        }
+        if (i + 1 >= count)
+            continue;  // -s, -o, -i and -? need a following argument
+        if (EqualsNoCase(arg, "-s") && i + 2 < count) {
+            int size = 0;
+            int depth = 0;
+            if (!ReadLeadingInt(args[i + 1], &size))
+                size = 0;
+            if (!ReadLeadingInt(args[i + 2], &depth))
+                depth = 32;
+            if (size > 0 && IsValidDepth(depth))
+                options.sizeSpecs.push_back({size, depth});
+            i += 2;
+        } else if (EqualsNoCase(arg, "-o")) {
+            options.outputFolder = args[++i];
+        } else if (EqualsNoCase(arg, "-i")) {
+            options.inputFolder = args[++i];
+        } else if (arg == "-?") {
+            options.help = true;
+        }
+    }
+    return options;
+}
+
+} // namespace png2ico

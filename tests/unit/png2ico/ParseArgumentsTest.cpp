@@ -1,0 +1,100 @@
+#include "png2ico/Options.h"
+
+#include <gtest/gtest.h>
+
+using png2ico::Options;
+using png2ico::ParseArguments;
+using Specs = std::vector<imaging::SizeSpec>;
+
+namespace {
+
+Options Parse(std::vector<std::string> args) {
+    args.insert(args.begin(), "png2ico");
+    return ParseArguments(args);
+}
+
+} // namespace
+
+struct SizeCase {
+    std::vector<std::string> args;
+    Specs expected;
+};
+
+class SizeSpecParsing : public ::testing::TestWithParam<SizeCase> {};
+
+TEST_P(SizeSpecParsing, AddsOnlyValidSpecsInOrder) {
+    EXPECT_EQ(Parse(GetParam().args).sizeSpecs, GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SizeSpecParsing,
+    ::testing::Values(
+        SizeCase{{"-s", "48", "32bpp"}, {{48, 32}}},
+        SizeCase{{"-s", "48", "foo"}, {{48, 32}}},             // no number: 32 bits
+        SizeCase{{"-s", "48", "12bpp"}, {}},                   // invalid depth dropped
+        SizeCase{{"-s", "0", "32bpp"}, {}},
+        SizeCase{{"-s", "-16", "32bpp"}, {}},
+        SizeCase{{"-s", "abc", "32bpp"}, {}},
+        SizeCase{{"-S", "48", "8BPP"}, {{48, 8}}},             // option letter case ignored
+        SizeCase{{"-s", "48"}, {}},                            // too few values
+        SizeCase{{"-s", " +24", "4"}, {{24, 4}}},              // stream-read rules: blanks, sign
+        SizeCase{{"-s", "16x", "24bits"}, {{16, 24}}},         // digits up to the first non-digit
+        SizeCase{{"-s", "99999999999", "32bpp"}, {}},          // does not fit: no number
+        SizeCase{{"-s", "16", "32bpp", "-s", "16", "32bpp", "-s", "256", "16bpp"}, {{16, 32}, {16, 32}, {256, 16}}},
+        // The values of -s are skipped: "-s" as a value does not start another spec.
+        SizeCase{{"-s", "-s", "32", "8"}, {}}));
+
+TEST(ParseArguments, FoldersAreTakenVerbatimAndTheLastWins) {
+    Options o = Parse({"-i", "first", "-I", "in dir", "-o", "-odd", "-O", "--out"});
+    EXPECT_EQ(o.inputFolder, "in dir");
+    EXPECT_EQ(o.outputFolder, "--out");
+}
+
+TEST(ParseArguments, HelpOnlyWhenAnotherArgumentFollows) {
+    EXPECT_TRUE(Parse({"-s", "48", "32bpp", "-o", "out", "-?", "-i", "in"}).help);
+    EXPECT_FALSE(Parse({"-s", "48", "32bpp", "-o", "out", "-i", "in", "-?"}).help);
+    EXPECT_FALSE(Parse({"-?"}).help);
+    EXPECT_FALSE(Parse({"-h", "x"}).help);
+}
+
+TEST(ParseArguments, FlagsIgnoreLetterCaseAndMayStandLast) {
+    Options o = Parse({"-SILENT", "x", "-NoConfirm"});
+    EXPECT_TRUE(o.silent);
+    EXPECT_TRUE(o.noConfirm);
+    EXPECT_FALSE(Parse({"-silentx", "-noconfirm2"}).silent);
+}
+
+TEST(ParseArguments, ProgramNameTakesPart) {
+    Options o = ParseArguments({"-silent"});
+    EXPECT_TRUE(o.silent);
+    // The name at index 0 can also start an option that consumes the next argument.
+    o = ParseArguments({"-o", "out"});
+    EXPECT_EQ(o.outputFolder, "out");
+}
+
+TEST(ParseArguments, OptionAsLastArgumentIsIgnored) {
+    Options o = Parse({"-o", "a", "-o"});
+    EXPECT_EQ(o.outputFolder, "a");
+    o = Parse({"-i"});
+    EXPECT_EQ(o.inputFolder, "");
+}
+
+TEST(ParseArguments, UnquotedBlankSplitsTheFolder) {
+    Options o = Parse({"-i", "D:/my", "pics", "-o", "out"});
+    EXPECT_EQ(o.inputFolder, "D:/my");
+    EXPECT_EQ(o.outputFolder, "out");
+}
+
+TEST(ReadLeadingInt, FollowsFormattedStreamRules) {
+    int v = 0;
+    EXPECT_TRUE(png2ico::ReadLeadingInt("  -7x", &v));
+    EXPECT_EQ(v, -7);
+    EXPECT_TRUE(png2ico::ReadLeadingInt("2147483647", &v));
+    EXPECT_EQ(v, 2147483647);
+    EXPECT_TRUE(png2ico::ReadLeadingInt("-2147483648", &v));
+    EXPECT_EQ(v, -2147483648LL);
+    EXPECT_FALSE(png2ico::ReadLeadingInt("2147483648", &v));
+    EXPECT_FALSE(png2ico::ReadLeadingInt("", &v));
+    EXPECT_FALSE(png2ico::ReadLeadingInt("+", &v));
+    EXPECT_FALSE(png2ico::ReadLeadingInt("- 5", &v));
+}
