@@ -3,6 +3,7 @@
 #include "png2ico/Console.h"
 #include "png2ico/icofile/IconFile.h"
 #include "png2ico/imaging/Imaging.h"
+#include "png2ico/imaging/SourcePicture.h"
 #include "platform/files/FileSearch.h"
 
 #include <filesystem>

@@ -1,5 +1,7 @@
 #include "png2ico/Options.h"
 
+#include "png2ico/imaging/Imaging.h"
+
 #include <cctype>
 #include <climits>
 #include <strings.h>
@@ -10,10 +12,6 @@ namespace {
 
 bool EqualsNoCase(const std::string& a, const char* b) {
     return strcasecmp(a.c_str(), b) == 0;
-}
-
-bool IsValidDepth(int depth) {
-    return depth == 32 || depth == 24 || depth == 16 || depth == 8 || depth == 4;
 }
 
 } // namespace
@@ -61,7 +59,7 @@ Options ParseArguments(const std::vector<std::string>& args) {
                 size = 0;
             if (!ReadLeadingInt(args[i + 2], &depth))
                 depth = 32;
-            if (size > 0 && IsValidDepth(depth))
+            if (size > 0 && imaging::IsIconDepth(depth))
                 options.sizeSpecs.push_back({size, depth});
             i += 2;
         } else if (EqualsNoCase(arg, "-o")) {

@@ -1,12 +1,23 @@
 // png2ico: converts every PNG picture of a folder tree into Windows icons.
 #include "png2ico/Console.h"
 
+#include <QtGlobal>
+
 #include <exception>
 #include <iostream>
 #include <string>
 #include <vector>
 
+namespace {
+
+// Decoders report damaged pictures through Qt's warnings; the console shows
+// "[ERROR]" for them already, so keep its lines clean.
+void DropQtMessage(QtMsgType, const QMessageLogContext&, const QString&) {}
+
+} // namespace
+
 int main(int argc, char** argv) {
+    qInstallMessageHandler(DropQtMessage);
     std::ios::sync_with_stdio(false);
     std::vector<std::string> args(argv, argv + argc);
     try {
