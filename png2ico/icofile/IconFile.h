@@ -24,6 +24,9 @@ inline constexpr uint32_t kColours32Bit = 0;
 // buffers reasonable.
 inline constexpr int32_t kMaxEdgeLength = 4096;
 
+// Most images one file can hold: its directory stores the count in 16 bits.
+inline constexpr uint32_t kMaxImageCount = 0xFFFF;
+
 // 32 bits per pixel with straight (not premultiplied) alpha; rows top first,
 // each pixel blue, green, red, alpha.
 struct ColourBitmap {
@@ -68,7 +71,9 @@ struct IconFile {
 };
 
 // Creates (replacing) the file at file->path and writes ICONDIR plus
-// imageCount zeroed entries.
+// imageCount zeroed entries. Fails for an imageCount above kMaxImageCount, a
+// record that still holds an open sink, a file that cannot be created, or
+// when the header cannot be written (the sink is then closed again).
 [[nodiscard]] bool CreateIconFile(IconFile* file);
 // The same into memory: the bytes accumulate in *out until CloseIconFile.
 [[nodiscard]] bool CreateIconBuffer(IconFile* file, std::vector<uint8_t>* out);
@@ -79,6 +84,31 @@ struct IconFile {
 // Closes the sink. False when none was open, or when any write of this file
 // (or the close itself) failed: the file is then incomplete.
 [[nodiscard]] bool CloseIconFile(IconFile* file);
+
+// Why an icon image or a write was refused.
+enum class IconError {
+    kNone,
+    kNoFile,           // no IconFile record
+    kNotOpen,          // the record holds no open sink
+    kNoImage,          // no IconImage
+    kBadIndex,         // index >= the file's image count
+    kNoColourBitmap,
+    kNoMaskBitmap,
+    kSizeMismatch,     // colour and mask bitmaps differ in size
+    kNotSquare,
+    kBadEdgeLength,    // <= 0 or > kMaxEdgeLength
+    kBadPixelData,     // a pixel vector of the wrong length
+    kFileTooLarge,     // an offset would not fit the directory's 32 bits
+};
+[[nodiscard]] const char* IconErrorText(IconError error);
+
+// The checks every image passes before it is written; callers that build
+// images can run them too.
+[[nodiscard]] IconError ValidateIconBitmaps(const ColourBitmap* colour, const MaskBitmap* mask);
+[[nodiscard]] IconError ValidateIconImage(const IconImage* image);
+// ValidateIconImage plus the file: a record with an open sink and an index
+// inside its directory.
+[[nodiscard]] IconError ValidateIconWrite(const IconFile* file, const IconImage* image);
 
 // Row length in bytes, padded to a multiple of 4.
 constexpr uint32_t RowBytes(uint32_t width, uint32_t bits) {

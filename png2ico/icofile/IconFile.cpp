@@ -1,0 +1,100 @@
+#include "png2ico/icofile/IconFile.h"
+
+#include "png2ico/icofile/FileSink.h"
+#include "png2ico/icofile/LittleEndianWriter.h"
+#include "png2ico/icofile/MemorySink.h"
+
+#include <limits>
+
+namespace icofile {
+namespace {
+
+constexpr uint32_t kDirHeaderSize = 6;
+constexpr uint32_t kDirEntrySize = 16;
+constexpr uint16_t kTypeIcon = 1;
+
+uint64_t EntryOffset(uint32_t index) {
+    return kDirHeaderSize + uint64_t{kDirEntrySize} * index;
+}
+
+// ICONDIR and a zeroed entry per image, filled in as the images come.
+bool WriteDirectory(IconFile* file, std::unique_ptr<ByteSink> sink) {
+    std::vector<uint8_t> bytes;
+    LittleEndianWriter w(bytes);
+    w.u16(0);
+    w.u16(kTypeIcon);
+    w.u16(static_cast<uint16_t>(file->imageCount));
+    bytes.resize(EntryOffset(file->imageCount), 0);
+    if (!sink->append(bytes)) {
+        (void)sink->close();
+        return false;
+    }
+    file->handle = std::move(sink);
+    file->writeFailed = false;
+    return true;
+}
+
+bool CanCreate(const IconFile* file) {
+    // An open sink would be dropped unclosed, its errors unseen.
+    return file && !file->handle && file->imageCount <= kMaxImageCount;
+}
+
+std::vector<uint8_t> DirectoryEntry(const BitmapInfoHeader& header, int32_t edge, uint32_t length,
+                                    uint32_t offset) {
+    std::vector<uint8_t> entry;
+    LittleEndianWriter w(entry);
+    const auto sizeByte = static_cast<uint8_t>(edge & 0xFF);  // 256 is stored as 0
+    w.u8(sizeByte);
+    w.u8(sizeByte);
+    w.u8(static_cast<uint8_t>(header.biClrUsed & 0xFF));
+    w.u8(0);
+    w.u16(1);
+    w.u16(header.biBitCount);
+    w.u32(length);
+    w.u32(offset);
+    return entry;
+}
+
+} // namespace
+
+bool CreateIconFile(IconFile* file) {
+    if (!CanCreate(file))
+        return false;
+    std::unique_ptr<ByteSink> sink = FileSink::Create(file->path);
+    return sink && WriteDirectory(file, std::move(sink));
+}
+
+bool CreateIconBuffer(IconFile* file, std::vector<uint8_t>* out) {
+    if (!CanCreate(file) || !out)
+        return false;
+    out->clear();
+    return WriteDirectory(file, std::make_unique<MemorySink>(out));
+}
+
+bool WriteIconImage(IconFile* file, const IconImage* image) {
+    if (ValidateIconWrite(file, image) != IconError::kNone)
+        return false;
+    const std::vector<uint8_t> data = EncodeImageData(*image->colour, *image->mask, image->colourCount);
+    const uint64_t offset = file->handle->size();
+    if (data.empty() || offset + data.size() > std::numeric_limits<uint32_t>::max())
+        return false;
+    const BitmapInfoHeader header = PrepareImageHeader(*image->colour, image->colourCount);
+    const std::vector<uint8_t> entry = DirectoryEntry(header, image->colour->height,
+                                                      static_cast<uint32_t>(data.size()),
+                                                      static_cast<uint32_t>(offset));
+    if (!file->handle->append(data) || !file->handle->writeAt(EntryOffset(image->index), entry)) {
+        file->writeFailed = true;
+        return false;
+    }
+    return true;
+}
+
+bool CloseIconFile(IconFile* file) {
+    if (!file || !file->handle)
+        return false;
+    const bool closed = file->handle->close();
+    file->handle.reset();
+    return closed && !file->writeFailed;
+}
+
+} // namespace icofile

@@ -1,0 +1,210 @@
+// Creating, writing and closing icon files: refusals that write nothing,
+// replaced files, and write errors that must not pass as success.
+#include "IconTestImages.h"
+
+#include "png2ico/icofile/FileSink.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+
+using namespace icofile;
+using namespace icotest;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct BadCase {
+    const char* name;
+    IconError expected;
+    void (*spoil)(IconFile& file, IconImage& image, TestImage& pictures);
+};
+
+class RefusedImage : public ::testing::TestWithParam<BadCase> {};
+
+TEST_P(RefusedImage, FailsAndWritesNothing) {
+    TestImage pictures = GradientImage(8);
+    IconFile file;
+    file.imageCount = 2;
+    std::vector<uint8_t> icon;
+    ASSERT_TRUE(CreateIconBuffer(&file, &icon));
+    IconImage image = pictures.at(1, kColours8Bit);
+    GetParam().spoil(file, image, pictures);
+    const std::vector<uint8_t> before = icon;
+
+    EXPECT_EQ(ValidateIconWrite(&file, &image), GetParam().expected) << IconErrorText(GetParam().expected);
+    EXPECT_FALSE(WriteIconImage(&file, &image));
+    EXPECT_EQ(icon, before);
+    EXPECT_FALSE(file.writeFailed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RefusedImage,
+    ::testing::Values(
+        BadCase{"IndexEqualsCount", IconError::kBadIndex, [](IconFile&, IconImage& i, TestImage&) { i.index = 2; }},
+        BadCase{"IndexHuge", IconError::kBadIndex, [](IconFile&, IconImage& i, TestImage&) { i.index = 0xFFFFFFFFu; }},
+        BadCase{"NoColour", IconError::kNoColourBitmap, [](IconFile&, IconImage& i, TestImage&) { i.colour = nullptr; }},
+        BadCase{"NoMask", IconError::kNoMaskBitmap, [](IconFile&, IconImage& i, TestImage&) { i.mask = nullptr; }},
+        BadCase{"MaskSmaller", IconError::kSizeMismatch,
+                [](IconFile&, IconImage&, TestImage& p) { p.mask.width = p.mask.height = 7; }},
+        BadCase{"NotSquare", IconError::kNotSquare,
+                [](IconFile&, IconImage&, TestImage& p) { p.colour.height = p.mask.height = 4; }},
+        BadCase{"EdgeZero", IconError::kBadEdgeLength,
+                [](IconFile&, IconImage&, TestImage& p) { p.colour = {}; p.mask = {}; }},
+        BadCase{"EdgeNegative", IconError::kBadEdgeLength,
+                [](IconFile&, IconImage&, TestImage& p) {
+                    p.colour.width = p.colour.height = p.mask.width = p.mask.height = -8;
+                }},
+        BadCase{"EdgeTooLarge", IconError::kBadEdgeLength,
+                [](IconFile&, IconImage&, TestImage& p) {
+                    p.colour.width = p.colour.height = p.mask.width = p.mask.height = kMaxEdgeLength + 1;
+                }},
+        BadCase{"ShortColour", IconError::kBadPixelData,
+                [](IconFile&, IconImage&, TestImage& p) { p.colour.bgra.pop_back(); }},
+        BadCase{"LongMask", IconError::kBadPixelData,
+                [](IconFile&, IconImage&, TestImage& p) { p.mask.transparent.push_back(0); }},
+        BadCase{"NotOpen", IconError::kNotOpen,
+                [](IconFile& f, IconImage&, TestImage&) { (void)CloseIconFile(&f); }}),
+    [](const auto& test) { return std::string(test.param.name); });
+
+TEST(IconFileCalls, MissingRecordsAndStates) {
+    const TestImage pictures = GradientImage(4);
+    const IconImage image = pictures.at(0, kColours32Bit);
+    EXPECT_FALSE(CreateIconFile(nullptr));
+    EXPECT_FALSE(WriteIconImage(nullptr, &image));
+    EXPECT_FALSE(CloseIconFile(nullptr));
+    IconFile file;
+    file.imageCount = 1;
+    EXPECT_FALSE(CloseIconFile(&file));  // never opened
+    EXPECT_FALSE(CreateIconBuffer(&file, nullptr));
+    std::vector<uint8_t> icon;
+    ASSERT_TRUE(CreateIconBuffer(&file, &icon));
+    EXPECT_FALSE(WriteIconImage(&file, nullptr));
+    EXPECT_FALSE(CreateIconBuffer(&file, &icon));  // still open
+    EXPECT_TRUE(CloseIconFile(&file));
+    EXPECT_FALSE(CloseIconFile(&file));  // already closed
+}
+
+TEST(IconFileOnDisk, SameBytesAsMemoryAndReplacesExistingFile) {
+    testsupport::TempDir dir;
+    const fs::path path = dir / "pic.ico";
+    testsupport::WriteBytes(path, std::vector<uint8_t>(100000, 0xAB));
+    const TestImage pictures = GradientImage(16);
+
+    IconFile file;
+    file.path = path.string();
+    file.imageCount = 2;
+    ASSERT_TRUE(CreateIconFile(&file));
+    for (uint32_t i = 0; i < 2; ++i) {
+        const IconImage image = pictures.at(i, i == 0 ? kColours32Bit : kColours4Bit);
+        ASSERT_TRUE(WriteIconImage(&file, &image));
+    }
+    ASSERT_TRUE(CloseIconFile(&file));
+    EXPECT_EQ(file.handle, nullptr);
+    const std::vector<uint8_t> onDisk = testsupport::ReadBytes(path);
+    EXPECT_EQ(onDisk.size(), 38u + 1128u + 296u);
+    EXPECT_TRUE(testsupport::BytesEqual(IconBytes(pictures, {kColours32Bit, kColours4Bit}), onDisk, "replaced.ico"));
+}
+
+TEST(IconFileOnDisk, MissingFolderFails) {
+    testsupport::TempDir dir;
+    IconFile file;
+    file.path = (dir / "missing" / "pic.ico").string();
+    file.imageCount = 1;
+    EXPECT_FALSE(CreateIconFile(&file));
+    EXPECT_EQ(file.handle, nullptr);
+    EXPECT_FALSE(fs::exists(dir / "missing"));
+}
+
+TEST(IconFileOnDisk, FullDeviceFailsAtCreation) {
+    if (!fs::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    auto sink = FileSink::Create("/dev/full");
+    ASSERT_NE(sink, nullptr);
+    const uint8_t byte = 1;
+    EXPECT_FALSE(sink->append({&byte, 1}));
+    EXPECT_FALSE(sink->close());
+
+    IconFile file;
+    file.path = "/dev/full";
+    file.imageCount = 1;
+    EXPECT_FALSE(CreateIconFile(&file));
+    EXPECT_EQ(file.handle, nullptr);
+}
+
+// Runs in a child process: a file size limit of 1500 bytes lets the header
+// (22) and one 16-pixel image (1128) through, then cuts the second image
+// short, the way a full disk does.
+int WriteBeyondSizeLimit(const std::string& path) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{1500, 1500};
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        return 10;
+    const TestImage pictures = GradientImage(16);
+    IconFile file;
+    file.path = path;
+    file.imageCount = 2;
+    if (!CreateIconFile(&file))
+        return 11;
+    const IconImage first = pictures.at(0, kColours32Bit);
+    const IconImage second = pictures.at(1, kColours32Bit);
+    if (!WriteIconImage(&file, &first) || file.writeFailed)
+        return 12;
+    if (WriteIconImage(&file, &second) || !file.writeFailed)
+        return 13;
+    if (CloseIconFile(&file))
+        return 14;
+    return 0;
+}
+
+TEST(IconFileOnDisk, ShortWriteReportedAsFailure) {
+    testsupport::TempDir dir;
+    const fs::path path = dir / "short.ico";
+    EXPECT_EXIT(std::_Exit(WriteBeyondSizeLimit(path.string())), ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(fs::file_size(path), 1500u);
+}
+
+// Counts bytes; fails writes into the directory.
+class DirectoryFailsSink : public ByteSink {
+public:
+    explicit DirectoryFailsSink(uint64_t size = 0) : size_(size) {}
+    bool append(std::span<const uint8_t> bytes) override {
+        size_ += bytes.size();
+        return true;
+    }
+    bool writeAt(uint64_t offset, std::span<const uint8_t>) override { return offset == 0; }
+    uint64_t size() const override { return size_; }
+    bool close() override { return true; }
+
+private:
+    uint64_t size_;
+};
+
+TEST(IconFileCalls, OffsetsPastThirtyTwoBitsRefused) {
+    const TestImage pictures = GradientImage(4);
+    IconFile file;
+    file.imageCount = 1;
+    const uint64_t nearFull = 0xFFFFFFFFull - 100;
+    file.handle = std::make_unique<DirectoryFailsSink>(nearFull);
+    const IconImage image = pictures.at(0, kColours32Bit);
+    EXPECT_EQ(ValidateIconWrite(&file, &image), IconError::kNone);
+    EXPECT_FALSE(WriteIconImage(&file, &image));
+    EXPECT_EQ(file.handle->size(), nearFull);  // nothing appended
+}
+
+TEST(IconFileCalls, FailedEntryWriteMakesCloseFail) {
+    const TestImage pictures = GradientImage(4);
+    IconFile file;
+    file.imageCount = 1;
+    file.handle = std::make_unique<DirectoryFailsSink>();
+    const IconImage image = pictures.at(0, kColours24Bit);
+    EXPECT_FALSE(WriteIconImage(&file, &image));
+    EXPECT_TRUE(file.writeFailed);
+    EXPECT_FALSE(CloseIconFile(&file));
+    EXPECT_EQ(file.handle, nullptr);
+}
+
+} // namespace
