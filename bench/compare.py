@@ -1,0 +1,321 @@
+#!/usr/bin/python3
+"""Times png2ico and its peers on the same corpus in the same run and prints,
+per corpus and tool, pictures per second, milliseconds per picture, CPU time,
+peak memory, the icon count, and how png2ico's speed compares with each peer.
+
+Every tool runs as one process at a time over the whole corpus. Each timing is
+repeated and the best kept; wall time is measured on the monotonic clock (the
+machine's wall clock may jump). Peak memory is the maximum resident set size
+that /usr/bin/time reports (%M), or the kernel's rusage where it is missing.
+
+Exit status: 1 when a tool could not run at all (or png2ico is missing),
+else 0. Missing peers are reported and skipped; targets are printed, never
+enforced.
+
+usage: compare.py --png2ico PATH --corpus DIR --work DIR [--stage-times PATH] [--repeats N]
+"""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SIZES = (16, 32, 48, 64, 72, 96, 128)
+CORPORA = ("small", "large")
+TIME = "/usr/bin/time"
+MOGRIFY = "/usr/bin/mogrify"  # /usr/local/bin may hold a stand-in, not ImageMagick
+PYTHON = "/usr/bin/python3"    # the system Python, which has Pillow
+SPEED_TARGET = 3.0             # png2ico against the fastest single-threaded peer
+MEMORY_PICTURES = 3            # png2ico's peak should stay near this many decoded pictures
+MEMORY_SLACK_MIB = 4.0         # ... plus a small constant
+MIB = 1024.0 * 1024.0
+
+
+class Tool:
+    def __init__(self, name, folder, single_thread, command):
+        self.name = name
+        self.folder = folder    # its output folder's name
+        self.single_thread = single_thread
+        self.command = command  # (input folder, output folder, pictures) -> argv
+
+
+def png2ico_tool(binary):
+    def command(source, target, _pictures):
+        argv = [binary]
+        for size in SIZES:
+            argv += ["-s", str(size), "32bpp"]
+        return argv + ["-i", source, "-o", target, "-noconfirm", "-silent"]
+    return Tool("png2ico", "png2ico", True, command)
+
+
+def magick_tool(threads):
+    def command(_source, target, pictures):
+        argv = [MOGRIFY]
+        if threads:
+            argv += ["-limit", "thread", str(threads)]
+        return argv + ["-path", target, "-format", "ico",
+                       "-define", "icon:auto-resize=" + ",".join(map(str, SIZES))] + pictures
+    # mogrify writes every icon into one folder: the corpus names are unique.
+    if threads == 1:
+        return Tool("ImageMagick (1 thread)", "magick-1-thread", True, command)
+    return Tool("ImageMagick (default threads)", "magick", False, command)
+
+
+def pillow_tool(png_entries):
+    def command(source, target, _pictures):
+        argv = [PYTHON, os.path.join(HERE, "pillow_peer.py")]
+        if png_entries:
+            argv.append("--png")
+        return argv + [source, target] + [str(s) for s in SIZES]
+    if png_entries:
+        return Tool("Pillow (PNG entries)", "pillow-png", True, command)
+    return Tool("Pillow (BMP entries)", "pillow-bmp", True, command)
+
+
+def magick_available():
+    try:
+        out = subprocess.run([MOGRIFY, "-version"], capture_output=True, text=True, timeout=30).stdout
+    except OSError:
+        return False
+    return "ImageMagick" in out
+
+
+def pillow_available():
+    try:
+        return subprocess.run([PYTHON, "-c", "import PIL"], capture_output=True, timeout=30).returncode == 0
+    except OSError:
+        return False
+
+
+class Run:
+    """One timed process: wall seconds, CPU seconds, peak RSS in KiB, exit code."""
+
+    def __init__(self, wall, cpu, rss_kib, code, stderr):
+        self.wall, self.cpu, self.rss_kib, self.code, self.stderr = wall, cpu, rss_kib, code, stderr
+        self.tool = None    # filled in by run_corpus
+        self.output = None
+
+
+def timed(argv, scratch):
+    """Runs argv once, silently; peak memory through /usr/bin/time when it is there."""
+    report = os.path.join(scratch, "time.txt")
+    wrapped = [TIME, "-q", "-f", "%M %U %S", "-o", report] + argv if os.access(TIME, os.X_OK) else argv
+    start = time.monotonic()
+    try:
+        child = subprocess.Popen(wrapped, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                 stderr=subprocess.PIPE)
+    except OSError as error:
+        return Run(0, 0, 0, 127, str(error))
+    stderr = child.stderr.read().decode(errors="replace")
+    _, status, usage = os.wait4(child.pid, 0)
+    wall = time.monotonic() - start
+    child.returncode = os.waitstatus_to_exitcode(status)
+    rss, cpu = usage.ru_maxrss, usage.ru_utime + usage.ru_stime
+    if wrapped is not argv:
+        try:
+            with open(report) as f:
+                fields = f.read().split()
+            rss, cpu = int(fields[-3]), float(fields[-2]) + float(fields[-1])
+        except (OSError, ValueError, IndexError):
+            pass
+    return Run(wall, cpu, rss, child.returncode, stderr)
+
+
+def count_icons(folder):
+    return sum(1 for _, _, names in os.walk(folder) for n in names if n.lower().endswith(".ico"))
+
+
+def list_pictures(folder):
+    found = []
+    for parent, subfolders, names in os.walk(folder):
+        subfolders.sort()
+        found += [os.path.join(parent, n) for n in sorted(names) if n.lower().endswith(".png")]
+    return found
+
+
+def best_of(tool, source, target, pictures, repeats, scratch):
+    """The fastest of `repeats` runs (peak memory: the largest seen), or the failing run."""
+    best = None
+    peak = 0
+    for _ in range(repeats):
+        shutil.rmtree(target, ignore_errors=True)
+        os.makedirs(target)
+        run = timed(tool.command(source, target, pictures), scratch)
+        if run.code != 0:
+            return run
+        peak = max(peak, run.rss_kib)
+        if best is None or run.wall < best.wall:
+            best = run
+    best.rss_kib = peak
+    return best
+
+
+def baseline_rss(png2ico, work, scratch):
+    """png2ico's peak memory on an empty folder: the process and its libraries alone."""
+    empty = os.path.join(work, "empty")
+    os.makedirs(empty, exist_ok=True)
+    tool = png2ico_tool(png2ico)
+    runs = [timed(tool.command(empty, os.path.join(work, "out-empty"), []), scratch) for _ in range(3)]
+    return min(r.rss_kib for r in runs) if all(r.code == 0 for r in runs) else None
+
+
+def print_corpus_table(name, count, edge, results, repeats):
+    print()
+    print("corpus %s: %d pictures of %d x %d RGBA, sizes %s at 32 bits, best of %d"
+          % (name, count, edge, edge, ",".join(map(str, SIZES)), repeats))
+    print("  %-30s %8s %8s %9s %10s %6s  %s" % ("tool", "pics/s", "ms/pic", "cpu ms/p", "peak RSS", "icons",
+                                               "png2ico is"))
+    ours = results.get("png2ico")
+    for tool_name, run in results.items():
+        if isinstance(run, str):
+            print("  %-30s %s" % (tool_name, run))
+            continue
+        if run.code != 0:
+            print("  %-30s FAILED (exit %d) %s" % (tool_name, run.code, run.stderr.strip()[:200]))
+            continue
+        icons = count_icons(run.output)
+        mark = "" if icons == count else " MISMATCH"
+        ratio = ""
+        if tool_name != "png2ico" and ours is not None and not isinstance(ours, str) and ours.code == 0:
+            ratio = "%.1fx faster" % (run.wall / ours.wall) if run.wall >= ours.wall else \
+                "%.1fx slower" % (ours.wall / run.wall)
+        print("  %-30s %8.1f %8.2f %9.2f %6.1f MiB %6d%s  %s"
+              % (tool_name, count / run.wall, 1000 * run.wall / count, 1000 * run.cpu / count,
+                 run.rss_kib / 1024.0, icons, mark, ratio))
+        if run.stderr.strip():
+            print("  %-30s said: %s" % ("", run.stderr.strip().splitlines()[0][:200]))
+
+
+def print_targets(count, edge, results, baseline_kib):
+    ours = results.get("png2ico")
+    if ours is None or isinstance(ours, str) or ours.code != 0:
+        return
+    peers = [(n, r) for n, r in results.items()
+             if n != "png2ico" and not isinstance(r, str) and r.code == 0 and r.tool.single_thread]
+    if peers:
+        name, fastest = min(peers, key=lambda item: item[1].wall)
+        ratio = fastest.wall / ours.wall
+        print("  target: >= %.0fx the fastest single-threaded peer (%s): %.2fx  [%s]"
+              % (SPEED_TARGET, name, ratio, "met" if ratio >= SPEED_TARGET else "NOT met"))
+    decoded = MEMORY_PICTURES * edge * edge * 4 / MIB
+    if baseline_kib is None:
+        print("  memory: peak %.1f MiB (no empty-folder baseline)" % (ours.rss_kib / 1024.0))
+        return
+    extra = (ours.rss_kib - baseline_kib) / 1024.0
+    print("  memory: peak %.1f MiB - empty-folder run %.1f MiB = %.1f MiB; %d decoded pictures = %.1f MiB"
+          " (+ %.0f MiB slack)  [%s]"
+          % (ours.rss_kib / 1024.0, baseline_kib / 1024.0, extra, MEMORY_PICTURES, decoded, MEMORY_SLACK_MIB,
+             "met" if extra <= decoded + MEMORY_SLACK_MIB else "NOT met"))
+
+
+def run_corpus(name, tools, args, scratch, baseline_kib):
+    source = os.path.join(args.corpus, name)
+    pictures = list_pictures(source)
+    if not pictures:
+        print("corpus %s: no pictures under %s" % (name, source))
+        return False
+    edge = picture_edge(pictures[0])
+    results = {}
+    failed = False
+    for tool in tools:
+        if isinstance(tool, tuple):  # (name, why it is skipped)
+            results[tool[0]] = "skipped: " + tool[1]
+            continue
+        target = os.path.join(args.work, "out", tool.folder, name)
+        run = best_of(tool, source, target, pictures, args.repeats, scratch)
+        run.tool, run.output = tool, target
+        results[tool.name] = run
+        failed |= run.code != 0
+    print_corpus_table(name, len(pictures), edge, results, args.repeats)
+    print_targets(len(pictures), edge, results, baseline_kib)
+    if args.stage_times:
+        stages_ms = stage_breakdown(args.stage_times, source, os.path.join(args.work, "out", "stages", name),
+                                    args.repeats)
+        failed |= stages_ms is None
+        ours = results.get("png2ico")
+        if stages_ms is not None and ours is not None and not isinstance(ours, str) and ours.code == 0:
+            whole = 1000 * ours.wall / len(pictures)
+            print("    %-17s %9.3f  (png2ico's whole run %.3f ms/pic: start-up, folder walk and the rest)"
+                  % ("outside stages", whole - stages_ms, whole))
+    quality_check(name, source, pictures, results)
+    return not failed
+
+
+def picture_edge(path):
+    """Width of a PNG from its header (the corpus pictures are square)."""
+    with open(path, "rb") as f:
+        header = f.read(24)
+    return int.from_bytes(header[16:20], "big")
+
+
+def stage_breakdown(binary, source, target, repeats):
+    """Prints stage_times' table; returns its sum in ms per picture, or None when it failed."""
+    shutil.rmtree(target, ignore_errors=True)
+    try:
+        done = subprocess.run([binary, source, target, str(repeats)], capture_output=True, text=True)
+    except OSError as error:
+        print("  stage_times FAILED: %s" % error)
+        return None
+    sys.stdout.write(done.stdout)
+    if done.returncode != 0:
+        print("  stage_times FAILED (exit %d): %s" % (done.returncode, done.stderr.strip()[:300]))
+        return None
+    sums = [line.split() for line in done.stdout.splitlines() if line.split()[:1] == ["sum"]]
+    try:
+        return float(sums[-1][1])
+    except (IndexError, ValueError):
+        return 0.0
+
+
+def quality_check(name, source, pictures, results):
+    """Compares each tool's 32 x 32 image of one picture with partial alpha with a
+    Lanczos reference made from the same source."""
+    done = subprocess.run([PYTHON, os.path.join(HERE, "quality.py"), source, pictures_with_alpha(pictures)]
+                          + ["%s=%s" % (n, r.output) for n, r in results.items()
+                             if not isinstance(r, str) and r.code == 0],
+                          capture_output=True, text=True)
+    sys.stdout.write(done.stdout)
+    if done.returncode != 0:
+        print("  quality check could not run: %s" % done.stderr.strip()[-300:])
+
+
+def pictures_with_alpha(pictures):
+    glass = [p for p in pictures if p.endswith("_glass.png")]
+    return (glass or pictures)[0]
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--png2ico", required=True)
+    parser.add_argument("--corpus", required=True)
+    parser.add_argument("--work", required=True)
+    parser.add_argument("--stage-times")
+    parser.add_argument("--repeats", type=int, default=3)
+    parser.add_argument("--peers-only", action="store_true", help="leave png2ico out (to try the peers)")
+    args = parser.parse_args()
+
+    scratch = os.path.join(args.work, "scratch")
+    os.makedirs(scratch, exist_ok=True)
+    tools = [] if args.peers_only else [png2ico_tool(args.png2ico)]
+    if magick_available():
+        tools += [magick_tool(1), magick_tool(0)]
+    else:
+        tools += [("ImageMagick (1 thread)", MOGRIFY + " is not ImageMagick or is missing"),
+                  ("ImageMagick (default threads)", MOGRIFY + " is not ImageMagick or is missing")]
+    if pillow_available():
+        tools += [pillow_tool(False), pillow_tool(True)]
+    else:
+        tools += [("Pillow (BMP entries)", "no Pillow for " + PYTHON),
+                  ("Pillow (PNG entries)", "no Pillow for " + PYTHON)]
+
+    baseline = None if args.peers_only else baseline_rss(args.png2ico, args.work, scratch)
+    ok = True
+    for name in CORPORA:
+        ok &= run_corpus(name, tools, args, scratch, baseline)
+    return 0 if ok else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# The benchmark behind `make bench`: png2ico against ImageMagick and Pillow on
+# a generated corpus, all in one run on the same input.
+#
+# usage: bench/run.sh BUILD_DIR [--peers-only]
+#   BUILD_DIR   a release build holding png2ico/png2ico (and bench/stage_times)
+#   --peers-only  time only the peers (while png2ico is not built)
+# Environment: BENCH_REPEATS (default 3).
+#
+# The corpus is generated into BUILD_DIR/bench-data/corpus once and reused; the
+# icons go to BUILD_DIR/bench-data/out/<tool>/. Exits non-zero only when a tool
+# cannot run at all.
+set -euo pipefail
+
+if [ $# -lt 1 ]; then
+  echo "usage: $0 BUILD_DIR [--peers-only]" >&2
+  exit 2
+fi
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+build="$(cd "$1" && pwd)"
+shift
+python=/usr/bin/python3   # the system Python: the one with Pillow
+work="$build/bench-data"
+png2ico="$build/png2ico/png2ico"
+stage_times="$build/bench/stage_times"
+
+extra=()
+if [ "${1:-}" = "--peers-only" ]; then
+  extra+=(--peers-only)
+elif [ ! -x "$png2ico" ]; then
+  echo "bench: $png2ico is missing; build it first (make bench)" >&2
+  exit 1
+fi
+
+if ! "$python" -c 'import PIL' 2>/dev/null; then
+  echo "bench: the corpus is drawn with Pillow, which $python lacks (make deps installs python3-pil)" >&2
+  exit 1
+fi
+
+mkdir -p "$work"
+started=$SECONDS
+"$python" "$here/gen_corpus.py" "$work/corpus"
+
+if [ ${#extra[@]} -eq 0 ]; then
+  if [ -x "$stage_times" ]; then
+    extra+=(--stage-times "$stage_times")
+  else
+    echo "bench: $stage_times is not built; no stage breakdown"
+  fi
+fi
+
+echo "bench: $(nproc) cores, $(uname -m); ImageMagick: $(/usr/bin/mogrify -version 2>/dev/null | head -n1 | cut -d' ' -f2-3 || echo none);" \
+  "Pillow: $("$python" -c 'import PIL; print(PIL.__version__)')"
+status=0
+"$python" "$here/compare.py" --png2ico "$png2ico" --corpus "$work/corpus" --work "$work" \
+  --repeats "${BENCH_REPEATS:-3}" "${extra[@]}" || status=$?
+echo
+echo "bench: done in $((SECONDS - started)) s"
+exit $status
