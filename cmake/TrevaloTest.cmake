@@ -16,8 +16,9 @@ function(trevalo_add_test)
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} trevalo_testsupport GTest::gtest)
   target_compile_definitions(${T_NAME} PRIVATE
     TREVALO_TEST_OUTPUT_DIR="${CMAKE_BINARY_DIR}/test-output")
-  gtest_discover_tests(${T_NAME}
-    DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${T_LABELS}"
-               ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  set(props ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  if(T_LABELS)
+    list(APPEND props LABELS "${T_LABELS}")
+  endif()
+  gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
 endfunction()

@@ -1,0 +1,29 @@
+#pragma once
+// Per-axis weight tables of the bicubic filter (Keys, a = -0.5).
+
+#include <cstdint>
+#include <vector>
+
+namespace imaging {
+
+// The cubic convolution kernel with a = -0.5; zero from |x| = 2 on.
+double KeysKernel(double x);
+
+// How the target pixels of one axis are made from the source pixels.
+// Target pixel d reads source pixels first[d] .. first[d] + taps - 1, all
+// inside the picture, with weights[d * taps + k]. The kernel's taps that fall
+// outside the picture are left out and the rest renormalised to sum 1, so
+// nothing from beyond the edge bleeds in; unused slots weigh 0.
+struct AxisWeights {
+    int32_t taps = 0;
+    std::vector<int32_t> first;
+    std::vector<float> weights;
+};
+
+// `sourcePixels` pixels that span `sourceExtent` units of the picture (equal,
+// except for a halved level of odd size) mapped onto `targetPixels`. Pixel
+// centres are aligned, so equal sizes give the identity; when shrinking the
+// kernel is widened by the scale factor. Throws std::bad_alloc.
+AxisWeights MakeAxisWeights(int32_t sourcePixels, double sourceExtent, int32_t targetPixels);
+
+} // namespace imaging
