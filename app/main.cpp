@@ -1,0 +1,21 @@
+// Trevalo: starts the window, runs its start-up and shows it.
+
+#include "app/frmMain.h"
+#include "resources/Artwork.h"
+
+#include <QApplication>
+#include <QStyleFactory>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    // The layout is fixed in size: one style and one font keep every caption
+    // inside its control on any desktop.
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setFont(frmMain::WindowFont());
+    QApplication::setWindowIcon(artwork::ApplicationIcon());
+
+    frmMain form;
+    form.Form_Load();
+    form.show();
+    return app.exec();
+}

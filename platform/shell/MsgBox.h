@@ -1,0 +1,20 @@
+#pragma once
+// A modal message box with one OK button. `style` picks the icon: 16 stop,
+// 32 question, 48 exclamation, 64 information (other bits are ignored).
+
+#include <QString>
+#include <functional>
+
+namespace platform {
+
+inline constexpr int kMsgBoxCritical = 16;
+inline constexpr int kMsgBoxInformation = 64;
+
+void MsgBox(const QString& text, int style, const QString& title);
+
+// Where message boxes go. Tests install a recorder; an empty function
+// brings back the real dialog. Returns the previous one.
+using MsgBoxSink = std::function<void(const QString& text, int style, const QString& title)>;
+MsgBoxSink SetMsgBoxSink(MsgBoxSink sink);
+
+} // namespace platform

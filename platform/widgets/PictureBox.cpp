@@ -1,0 +1,97 @@
+#include "PictureBox.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace platform {
+
+PictureBox::PictureBox(Border border, QWidget* parent) : QFrame(parent) {
+    if (border == Border::FixedSingle) {
+        setFrameShape(QFrame::Box);
+        setFrameShadow(QFrame::Plain);
+        setLineWidth(1);
+    } else {
+        setFrameShape(QFrame::NoFrame);
+    }
+}
+
+void PictureBox::SetPicture(const QPixmap& picture) {
+    picture_ = picture;
+    update();
+}
+
+void PictureBox::SetBackColor(OleColor color) {
+    backColor_ = color;
+    update();
+}
+
+void PictureBox::SetForeColor(OleColor color) {
+    foreColor_ = color;
+    update();
+}
+
+void PictureBox::Cls() {
+    drawing_.fill(Qt::transparent);
+    update();
+}
+
+void PictureBox::DrawImage(int x, int y, const QImage& image) {
+    if (drawing_.isNull())
+        return;
+    QPainter painter(&drawing_);
+    painter.drawImage(x, y, image);
+    painter.end();
+    update();
+}
+
+QImage PictureBox::Snapshot() const {
+    QImage shot(contentsRect().size(), QImage::Format_ARGB32);
+    QPainter painter(&shot);
+    PaintArea(painter);
+    return shot;
+}
+
+void PictureBox::PaintArea(QPainter& painter) const {
+    const QRect area(QPoint(0, 0), contentsRect().size());
+    painter.fillRect(area, ToColor(backColor_));
+    if (!picture_.isNull())
+        painter.drawPixmap(0, 0, picture_);
+    if (!drawing_.isNull())
+        painter.drawImage(0, 0, drawing_);
+}
+
+void PictureBox::paintEvent(QPaintEvent* event) {
+    {
+        QPainter painter(this);
+        painter.setClipRect(contentsRect());
+        painter.translate(contentsRect().topLeft());
+        PaintArea(painter);
+    }
+    QFrame::paintEvent(event);  // the border
+}
+
+void PictureBox::resizeEvent(QResizeEvent* event) {
+    QImage resized(contentsRect().size(), QImage::Format_ARGB32_Premultiplied);
+    resized.fill(Qt::transparent);
+    if (!drawing_.isNull()) {
+        QPainter painter(&resized);
+        painter.drawImage(0, 0, drawing_);
+    }
+    drawing_ = resized;
+    QFrame::resizeEvent(event);
+}
+
+void PictureBox::mousePressEvent(QMouseEvent* event) {
+    pressed_ = event->button() == Qt::LeftButton;
+    QFrame::mousePressEvent(event);
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent* event) {
+    const bool click = pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    pressed_ = false;
+    QFrame::mouseReleaseEvent(event);
+    if (click)
+        emit Click();
+}
+
+} // namespace platform
