@@ -39,18 +39,16 @@ bool CanCreate(const IconFile* file) {
     return file && !file->handle && file->imageCount <= kMaxImageCount;
 }
 
-std::vector<uint8_t> DirectoryEntry(const BitmapInfoHeader& header, int32_t edge, uint32_t length,
-                                    uint32_t offset) {
+std::vector<uint8_t> DirectoryEntry(const StoredImage& image, uint32_t offset) {
     std::vector<uint8_t> entry;
     LittleEndianWriter w(entry);
-    const auto sizeByte = static_cast<uint8_t>(edge & 0xFF);  // 256 is stored as 0
-    w.u8(sizeByte);
-    w.u8(sizeByte);
-    w.u8(static_cast<uint8_t>(header.biClrUsed & 0xFF));
+    w.u8(static_cast<uint8_t>(image.width & 0xFF));  // 256 is stored as 0
+    w.u8(static_cast<uint8_t>(image.height & 0xFF));
+    w.u8(image.colourCount);
     w.u8(0);
     w.u16(1);
-    w.u16(header.biBitCount);
-    w.u32(length);
+    w.u16(image.bitCount);
+    w.u32(static_cast<uint32_t>(image.data.size()));
     w.u32(offset);
     return entry;
 }
@@ -75,14 +73,24 @@ bool WriteIconImage(IconFile* file, const IconImage* image) {
     if (ValidateIconWrite(file, image) != IconError::kNone)
         return false;
     const std::vector<uint8_t> data = EncodeImageData(*image->colour, *image->mask, image->colourCount);
-    const uint64_t offset = file->handle->size();
-    if (data.empty() || offset + data.size() > std::numeric_limits<uint32_t>::max())
-        return false;
     const BitmapInfoHeader header = PrepareImageHeader(*image->colour, image->colourCount);
-    const std::vector<uint8_t> entry = DirectoryEntry(header, image->colour->height,
-                                                      static_cast<uint32_t>(data.size()),
-                                                      static_cast<uint32_t>(offset));
-    if (!file->handle->append(data) || !file->handle->writeAt(EntryOffset(image->index), entry)) {
+    StoredImage stored;
+    stored.width = image->colour->width;
+    stored.height = image->colour->height;
+    stored.colourCount = static_cast<uint8_t>(header.biClrUsed & 0xFF);
+    stored.bitCount = header.biBitCount;
+    stored.data = data;
+    return WriteStoredImage(file, image->index, stored);
+}
+
+bool WriteStoredImage(IconFile* file, uint32_t index, const StoredImage& image) {
+    if (!file || !file->handle || index >= file->imageCount || image.data.empty())
+        return false;
+    const uint64_t offset = file->handle->size();
+    if (offset + image.data.size() > std::numeric_limits<uint32_t>::max())
+        return false;
+    const std::vector<uint8_t> entry = DirectoryEntry(image, static_cast<uint32_t>(offset));
+    if (!file->handle->append(image.data) || !file->handle->writeAt(EntryOffset(index), entry)) {
         file->writeFailed = true;
         return false;
     }

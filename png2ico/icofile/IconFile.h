@@ -106,6 +106,9 @@ enum class IconError {
 // images can run them too.
 [[nodiscard]] IconError ValidateIconBitmaps(const ColourBitmap* colour, const MaskBitmap* mask);
 [[nodiscard]] IconError ValidateIconImage(const IconImage* image);
+// ValidateIconBitmaps without the square rule: width and height each from 1
+// to kMaxEdgeLength, for one-image icons of pictures of any shape.
+[[nodiscard]] IconError ValidateBitmapPair(const ColourBitmap* colour, const MaskBitmap* mask);
 // ValidateIconImage plus the file: a record with an open sink and an index
 // inside its directory.
 [[nodiscard]] IconError ValidateIconWrite(const IconFile* file, const IconImage* image);
@@ -146,5 +149,21 @@ ImageMeasure MeasureImageData(const MaskBitmap& mask, uint32_t colourCount);
 // biHeight and biSizeImage 0, colour table, colour rows bottom first, mask
 // rows bottom first). Empty when the bitmaps are missing or inconsistent.
 std::vector<uint8_t> EncodeImageData(const ColourBitmap& colour, const MaskBitmap& mask, uint32_t colourCount);
+// The same for bitmaps of any shape that pass ValidateBitmapPair.
+std::vector<uint8_t> EncodeBitmapPair(const ColourBitmap& colour, const MaskBitmap& mask, uint32_t colourCount);
+
+// An image already in its stored form (a DIB with its mask, or a PNG file)
+// and what its directory entry says of it.
+struct StoredImage {
+    int32_t width = 0;        // the entry keeps the low byte: 256 is stored as 0
+    int32_t height = 0;
+    uint8_t colourCount = 0;  // palette entries below 8 bits, else 0
+    uint16_t bitCount = 0;
+    std::span<const uint8_t> data;
+};
+// Appends the bytes unchanged as entry `index` and fills the entry. Fails,
+// writing nothing, for a bad index, no open file or empty data; fails too
+// when a write does not succeed.
+[[nodiscard]] bool WriteStoredImage(IconFile* file, uint32_t index, const StoredImage& image);
 
 } // namespace icofile

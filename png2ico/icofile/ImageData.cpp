@@ -69,31 +69,21 @@ void WriteHeader(LittleEndianWriter& w, const BitmapInfoHeader& h) {
     w.u32(h.biClrImportant);
 }
 
-// Rows bottom first, each padded with zeros to RowBytes; `pixel(x, y)`
-// appends one pixel of a depth of 16 bits or more.
-template <typename AppendPixel>
-void WriteDirectRows(std::vector<uint8_t>& out, int32_t edge, uint16_t bits, AppendPixel pixel) {
-    const uint32_t rowBytes = RowBytes(static_cast<uint32_t>(edge), bits);
-    for (int32_t y = edge - 1; y >= 0; --y) {
-        const size_t rowStart = out.size();
-        for (int32_t x = 0; x < edge; ++x)
-            pixel(x, y);
-        out.resize(rowStart + rowBytes, 0);
-    }
-}
-
-// Rows bottom first of 1, 4 or 8 bits per pixel, the leftmost pixel in the
-// most significant bits; `value(x, y)` gives the pixel's bits.
+// Rows of 1, 4 or 8 bits per pixel, bottom row first, the leftmost pixel in
+// the most significant bits, each row zero-padded to RowBytes; `value(i)`
+// gives the bits of the pixel at index i (top row first).
 template <typename PixelValue>
-void WritePackedRows(std::vector<uint8_t>& out, int32_t edge, uint16_t bits, PixelValue value) {
-    const uint32_t rowBytes = RowBytes(static_cast<uint32_t>(edge), bits);
-    for (int32_t y = edge - 1; y >= 0; --y) {
-        const size_t rowStart = out.size();
-        out.resize(rowStart + rowBytes, 0);
-        for (int32_t x = 0; x < edge; ++x) {
-            const uint32_t bit = static_cast<uint32_t>(x) * bits;
-            const auto shift = static_cast<unsigned>(8 - bits - bit % 8);
-            out[rowStart + bit / 8] |= static_cast<uint8_t>(value(x, y) << shift);
+void WritePackedRows(std::vector<uint8_t>& out, int32_t width, int32_t height, uint16_t bits, PixelValue value) {
+    const uint32_t rowBytes = RowBytes(static_cast<uint32_t>(width), bits);
+    const size_t start = out.size();
+    out.resize(start + size_t{rowBytes} * static_cast<size_t>(height), 0);
+    uint8_t* row = out.data() + start;
+    const auto perByte = static_cast<int32_t>(8 / bits);
+    for (int32_t y = height - 1; y >= 0; --y, row += rowBytes) {
+        const size_t first = static_cast<size_t>(y) * static_cast<size_t>(width);
+        for (int32_t x = 0; x < width; ++x) {
+            const auto shift = static_cast<unsigned>(8 - bits * (1 + x % perByte));
+            row[x / perByte] |= static_cast<uint8_t>(value(first + static_cast<size_t>(x)) << shift);
         }
     }
 }
@@ -110,31 +100,41 @@ void WriteIndexedColour(std::vector<uint8_t>& out, const ColourBitmap& colour, c
         w.u8(static_cast<uint8_t>((c >> 16) & 0xFF));
         w.u8(0);
     }
-    const int32_t edge = colour.width;
-    WritePackedRows(out, edge, h.biBitCount, [&](int32_t x, int32_t y) {
-        return image.indices[static_cast<size_t>(y) * static_cast<size_t>(edge) + static_cast<size_t>(x)];
-    });
+    WritePackedRows(out, colour.width, colour.height, h.biBitCount, [&](size_t i) { return image.indices[i]; });
 }
 
+// Rows of 16, 24 or 32 bits per pixel, bottom row first, zero-padded;
+// transparent pixels store colour 0.
 void WriteDirectColour(std::vector<uint8_t>& out, const ColourBitmap& colour, const MaskBitmap& mask,
                        uint16_t bits) {
-    const int32_t edge = colour.width;
-    LittleEndianWriter w(out);
-    WriteDirectRows(out, edge, bits, [&](int32_t x, int32_t y) {
-        const size_t i = static_cast<size_t>(y) * static_cast<size_t>(edge) + static_cast<size_t>(x);
-        const bool clear = mask.transparent[i] != 0;
-        const uint8_t* p = colour.bgra.data() + i * 4;
-        const uint8_t b = clear ? 0 : p[0], g = clear ? 0 : p[1], r = clear ? 0 : p[2], a = clear ? 0 : p[3];
-        if (bits == 16) {
-            w.u16(ToRgb555(r, g, b));
-            return;
+    const int32_t width = colour.width;
+    const uint32_t rowBytes = RowBytes(static_cast<uint32_t>(width), bits);
+    const size_t start = out.size();
+    out.resize(start + size_t{rowBytes} * static_cast<size_t>(colour.height), 0);
+    uint8_t* row = out.data() + start;
+    for (int32_t y = colour.height - 1; y >= 0; --y, row += rowBytes) {
+        const size_t first = static_cast<size_t>(y) * static_cast<size_t>(width);
+        const uint8_t* p = colour.bgra.data() + first * 4;
+        const uint8_t* clear = mask.transparent.data() + first;
+        uint8_t* q = row;
+        for (int32_t x = 0; x < width; ++x, p += 4) {
+            if (clear[x]) {
+                q += bits / 8;  // already zero
+                continue;
+            }
+            if (bits == 16) {
+                const uint16_t v = ToRgb555(p[2], p[1], p[0]);
+                *q++ = static_cast<uint8_t>(v & 0xFF);
+                *q++ = static_cast<uint8_t>(v >> 8);
+                continue;
+            }
+            *q++ = p[0];
+            *q++ = p[1];
+            *q++ = p[2];
+            if (bits == 32)
+                *q++ = p[3];
         }
-        w.u8(b);
-        w.u8(g);
-        w.u8(r);
-        if (bits == 32)
-            w.u8(a);
-    });
+    }
 }
 
 } // namespace
@@ -171,6 +171,12 @@ ImageMeasure MeasureImageData(const MaskBitmap& mask, uint32_t colourCount) {
 std::vector<uint8_t> EncodeImageData(const ColourBitmap& colour, const MaskBitmap& mask, uint32_t colourCount) {
     if (ValidateIconBitmaps(&colour, &mask) != IconError::kNone)
         return {};
+    return EncodeBitmapPair(colour, mask, colourCount);
+}
+
+std::vector<uint8_t> EncodeBitmapPair(const ColourBitmap& colour, const MaskBitmap& mask, uint32_t colourCount) {
+    if (ValidateBitmapPair(&colour, &mask) != IconError::kNone)
+        return {};
     const BitmapInfoHeader header = PrepareImageHeader(colour, colourCount);
     const ImageMeasure colourSize = Measure(header);
     const ImageMeasure maskSize = MeasureImageData(mask, kMaskColourCount);
@@ -190,10 +196,7 @@ std::vector<uint8_t> EncodeImageData(const ColourBitmap& colour, const MaskBitma
     else
         WriteDirectColour(out, colour, mask, header.biBitCount);
 
-    WritePackedRows(out, colour.width, 1, [&](int32_t x, int32_t y) {
-        const size_t i = static_cast<size_t>(y) * static_cast<size_t>(colour.width) + static_cast<size_t>(x);
-        return mask.transparent[i] != 0 ? 1u : 0u;
-    });
+    WritePackedRows(out, colour.width, colour.height, 1, [&](size_t i) { return mask.transparent[i] != 0 ? 1u : 0u; });
     return out;
 }
 

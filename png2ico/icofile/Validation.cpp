@@ -21,17 +21,25 @@ const char* IconErrorText(IconError error) {
 }
 
 IconError ValidateIconBitmaps(const ColourBitmap* colour, const MaskBitmap* mask) {
+    const IconError pair = ValidateBitmapPair(colour, mask);
+    const bool sized = pair != IconError::kNoColourBitmap && pair != IconError::kNoMaskBitmap &&
+                       pair != IconError::kSizeMismatch;
+    if (sized && colour->width != colour->height)
+        return IconError::kNotSquare;
+    return pair;
+}
+
+IconError ValidateBitmapPair(const ColourBitmap* colour, const MaskBitmap* mask) {
     if (!colour)
         return IconError::kNoColourBitmap;
     if (!mask)
         return IconError::kNoMaskBitmap;
     if (colour->width != mask->width || colour->height != mask->height)
         return IconError::kSizeMismatch;
-    if (colour->width != colour->height)
-        return IconError::kNotSquare;
-    if (colour->width <= 0 || colour->width > kMaxEdgeLength)
+    if (colour->width <= 0 || colour->width > kMaxEdgeLength || colour->height <= 0 ||
+        colour->height > kMaxEdgeLength)
         return IconError::kBadEdgeLength;
-    // The edge is limited above, so the pixel count cannot overflow.
+    // The edges are limited above, so the pixel count cannot overflow.
     const size_t pixels = static_cast<size_t>(colour->width) * static_cast<size_t>(colour->height);
     if (colour->bgra.size() != pixels * 4 || mask->transparent.size() != pixels)
         return IconError::kBadPixelData;

@@ -18,6 +18,7 @@ static_assert(std::endian::native == std::endian::little,
               "pixels are handled as blue, green, red, alpha bytes of little-endian 32-bit words");
 
 using Vec4 = float __attribute__((vector_size(16)));
+using Int4 = int32_t __attribute__((vector_size(16)));
 
 inline Vec4 Splat(float v) { return Vec4{v, v, v, v}; }
 
@@ -40,13 +41,10 @@ inline Vec4 LoadPremultiplied(const uint8_t* bgra) {
     return straight * (Splat(straight[3]) * perAlpha + alphaLane);
 }
 
-inline uint8_t RoundToByte(float value) {
-    return static_cast<uint8_t>(std::clamp(value, 0.0f, 255.0f) + 0.5f);
-}
-
 // Premultiplied floats back to straight-alpha bytes: alpha rounded and
 // clamped, colour divided back by the (clamped) alpha. A pixel whose alpha
 // rounds to 0 is transparent black, whatever colour the filter left in it.
+// All four lanes are clamped to 0..255 and rounded half up at once.
 inline void StoreStraight(Vec4 premultiplied, uint8_t* bgra) {
     const float alpha = std::min(premultiplied[3], 255.0f);
     if (!(alpha >= 0.5f)) {  // also catches NaN
@@ -54,11 +52,23 @@ inline void StoreStraight(Vec4 premultiplied, uint8_t* bgra) {
         return;
     }
     const float unscale = 255.0f / alpha;
-    const Vec4 straight = premultiplied * Vec4{unscale, unscale, unscale, 0.0f};
-    bgra[0] = RoundToByte(straight[0]);
-    bgra[1] = RoundToByte(straight[1]);
-    bgra[2] = RoundToByte(straight[2]);
-    bgra[3] = RoundToByte(alpha);
+    Vec4 straight = premultiplied * Vec4{unscale, unscale, unscale, 0.0f} + Vec4{0.0f, 0.0f, 0.0f, alpha};
+    const Vec4 zero = Splat(0.0f);
+    const Vec4 top = Splat(255.0f);
+    straight = straight < zero ? zero : straight;
+    straight = straight > top ? top : straight;
+    const Int4 rounded = __builtin_convertvector(straight + Splat(0.5f), Int4);
+#if defined(__SSE2__)
+    // Every lane is 0..255 already: saturating packs only narrow it.
+    const __m128i words = _mm_packs_epi32(reinterpret_cast<__m128i>(rounded), reinterpret_cast<__m128i>(rounded));
+    const int32_t packed = _mm_cvtsi128_si32(_mm_packus_epi16(words, words));
+    std::memcpy(bgra, &packed, 4);
+#else
+    bgra[0] = static_cast<uint8_t>(rounded[0]);
+    bgra[1] = static_cast<uint8_t>(rounded[1]);
+    bgra[2] = static_cast<uint8_t>(rounded[2]);
+    bgra[3] = static_cast<uint8_t>(rounded[3]);
+#endif
 }
 
 } // namespace imaging

@@ -34,5 +34,8 @@ PremultipliedLevel HalveStraight(const PixelView& source);
 // sixteenth of their pixels in floats.
 PremultipliedLevel QuarterStraight(const PixelView& source);
 PremultipliedLevel HalveLevel(const PremultipliedLevel& level);
+// The picture itself in premultiplied floats, not halved: worth holding only
+// for small pictures that several sizes filter at full resolution.
+PremultipliedLevel PremultiplyStraight(const PixelView& source);
 
 } // namespace imaging

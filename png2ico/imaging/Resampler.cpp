@@ -22,6 +22,10 @@ constexpr double kPrereduceFactor = 3.0;
 constexpr size_t kWindowBytes = size_t{8} << 20;
 // The vertical pass needs this many rows at a time.
 constexpr int32_t kRowsPerGroup = 4;
+// Below this many bytes of floats the full-size picture is premultiplied
+// once and shared by every size that filters it unhalved (a 512 x 512
+// picture at most): a small constant next to the decoded picture.
+constexpr size_t kFullLevelBytes = size_t{4} << 20;
 
 // One target row's worth of the vertical pass: the weighted sum of `taps`
 // source rows from `first` on, fetched with `rowAt` four at a time. Each
@@ -57,11 +61,13 @@ void VerticalPass(RowAt&& rowAt, int32_t first, const float* weights, int32_t ta
 // The horizontal pass over one row, straight into the target's bytes. Two
 // sums per pixel, over the even and the odd taps, halve the chain of
 // dependent additions.
-void HorizontalPass(const Vec4* in, const AxisWeights& table, int32_t width, uint8_t* out) {
+// `weights` holds each tap's weight in all four lanes, so that a tap is one
+// load, one multiply and one add.
+void HorizontalPass(const Vec4* in, const AxisWeights& table, const Vec4* weights, int32_t width, uint8_t* out) {
     const int32_t taps = table.taps;
     for (int32_t d = 0; d < width; ++d) {
         const Vec4* p = in + table.first[d];
-        const float* w = table.weights.data() + static_cast<size_t>(d) * taps;
+        const Vec4* w = weights + static_cast<size_t>(d) * taps;
         Vec4 even = Splat(0.0f);
         Vec4 odd = Splat(0.0f);
         int32_t k = 0;
@@ -73,6 +79,13 @@ void HorizontalPass(const Vec4* in, const AxisWeights& table, int32_t width, uin
             even += p[k] * w[k];
         StoreStraight(even + odd, out + 4 * d);
     }
+}
+
+std::vector<Vec4> SplatWeights(const AxisWeights& table) {
+    std::vector<Vec4> out(table.weights.size());
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] = Splat(table.weights[i]);
+    return out;
 }
 
 } // namespace
@@ -108,7 +121,7 @@ bool Resampler::Resample(const PixelTarget& target) {
 }
 
 size_t Resampler::levelBytes() const {
-    size_t bytes = 0;
+    size_t bytes = full_.pixels ? full_.bytes() : 0;
     for (const auto& level : levels_)
         bytes += level.bytes();
     return bytes;
@@ -133,8 +146,8 @@ const PremultipliedLevel& Resampler::Level(int32_t halvings) {
     if (!levels_[index].pixels) {
         PremultipliedLevel level;
         if (halvings == 1)
-            level = HalveStraight(source_);
-        else if (halvings == 2 && !levels_[0].pixels)
+            level = FullLevel() ? HalveLevel(*FullLevel()) : HalveStraight(source_);
+        else if (halvings == 2 && !levels_[0].pixels && !FullLevel())
             level = QuarterStraight(source_);  // the first halving is not wanted itself
         else
             level = HalveLevel(Level(halvings - 1));
@@ -143,21 +156,31 @@ const PremultipliedLevel& Resampler::Level(int32_t halvings) {
     return levels_[index];
 }
 
+const PremultipliedLevel* Resampler::FullLevel() {
+    const size_t bytes = static_cast<size_t>(source_.width) * static_cast<size_t>(source_.height) * sizeof(Vec4);
+    if (bytes > kFullLevelBytes)
+        return nullptr;
+    if (!full_.pixels)
+        full_ = PremultiplyStraight(source_);
+    return &full_;
+}
+
 void Resampler::Filter(const PixelTarget& target, int32_t halvings) {
-    const PremultipliedLevel* level = halvings > 0 ? &Level(halvings) : nullptr;
+    const PremultipliedLevel* level = halvings > 0 ? &Level(halvings) : FullLevel();
     const int32_t width = level ? level->width : source_.width;
     const int32_t height = level ? level->height : source_.height;
     const AxisWeights columns =
         MakeAxisWeights(width, level ? level->extentX : source_.width, target.width);
     const AxisWeights rows = MakeAxisWeights(height, level ? level->extentY : source_.height, target.height);
 
+    const std::vector<Vec4> columnWeights = SplatWeights(columns);
     std::vector<Vec4> between(width);
     const float* weights = rows.weights.data();
     if (level) {
         const auto rowAt = [level](int32_t y) { return level->row(y); };
         for (int32_t y = 0; y < target.height; ++y, weights += rows.taps) {
             VerticalPass(rowAt, rows.first[y], weights, rows.taps, width, between.data());
-            HorizontalPass(between.data(), columns, target.width, target.row(y));
+            HorizontalPass(between.data(), columns, columnWeights.data(), target.width, target.row(y));
         }
         return;
     }
@@ -169,7 +192,7 @@ void Resampler::Filter(const PixelTarget& target, int32_t halvings) {
     const auto rowAt = [&window](int32_t y) { return window.row(y); };
     for (int32_t y = 0; y < target.height; ++y, weights += rows.taps) {
         VerticalPass(rowAt, rows.first[y], weights, rows.taps, width, between.data());
-        HorizontalPass(between.data(), columns, target.width, target.row(y));
+        HorizontalPass(between.data(), columns, columnWeights.data(), target.width, target.row(y));
     }
 }
 

@@ -49,11 +49,14 @@ public:
 private:
     void Copy(const PixelTarget& target) const;
     const PremultipliedLevel& Level(int32_t halvings);
+    // The full-size picture in floats, kept only while it is small.
+    const PremultipliedLevel* FullLevel();
     void Filter(const PixelTarget& target, int32_t halvings);
 
     PixelView source_;
     Options options_;
     std::vector<PremultipliedLevel> levels_;  // levels_[k] is halved k + 1 times, once built
+    PremultipliedLevel full_;                 // not halved; built only for small pictures
 };
 
 } // namespace imaging
