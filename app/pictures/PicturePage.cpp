@@ -1,18 +1,58 @@
 #include "PicturePage.h"
 
 #include "app/SharedState.h"
+#include "app/pictures/PngJob.h"
 #include "platform/widgets/Control.h"
+
+#include <QTimer>
 
 using platform::NameControl;
 using platform::Place;
 using platform::SetTag;
 
+const QString PicturePage::kPngType = QStringLiteral(".PNG格式图片");
+const QString PicturePage::kBmpType = QStringLiteral(".BMP格式图片");
+const QString PicturePage::kIdleCaption = QStringLiteral("开始转换");
+const QString PicturePage::kBusyCaption = QStringLiteral("转换中...");
+
 PicturePage::PicturePage(SharedState& state, QWidget* parent)
-    : platform::Frame(QStringLiteral("Frame1"), parent), state_(state) {
+    : platform::Frame(QStringLiteral("Frame1"), parent),
+      state_(state),
+      converterSource_(QStringLiteral(":/RESEXE/101")) {
     createSourceFrame();
     createButtonAndNote();
     createSizeOptions();
     createTargetFrame();
+    wireEvents();
+}
+
+PicturePage::~PicturePage() = default;
+
+// dirICO has no handler: a target folder change concerns nobody.
+void PicturePage::wireEvents() {
+    connect(cboPicType, &QComboBox::activated, this, &PicturePage::cboPicType_Click);
+    connect(drvPIC, &platform::DriveListBox::Change, this, &PicturePage::drvPIC_Change);
+    connect(dirPIC, &platform::DirListBox::Change, this, &PicturePage::dirPIC_Change);
+    connect(drvICO, &platform::DriveListBox::Change, this, &PicturePage::drvICO_Change);
+    connect(chkSameDirToPNG, &platform::CheckBox::Click, this, &PicturePage::chkSameDirToPNG_Click);
+    connect(cmdPIC2ICO, &QPushButton::clicked, this, &PicturePage::cmdPIC2ICO_Click);
+    if (state_.Timer)
+        connect(state_.Timer, &QTimer::timeout, this, &PicturePage::Timer_Timer);
+}
+
+void PicturePage::cmdPIC2ICO_Click() {
+    const QString type = cboPicType->currentText();
+    if (type == kBmpType)
+        BatchBMP2ICO();
+    else if (type == kPngType)
+        BatchPNG2ICO();
+}
+
+// A long run locks the whole window and says so on the start button.
+void PicturePage::setBusy(bool busy) {
+    if (state_.Form)
+        state_.Form->setEnabled(!busy);
+    cmdPIC2ICO->setText(busy ? kBusyCaption : kIdleCaption);
 }
 
 platform::CheckBox* PicturePage::chkPNG2ICOOption(int Index) const {

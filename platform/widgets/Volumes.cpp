@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 namespace platform {
 
@@ -41,9 +42,22 @@ bool Contains(const QString& root, const QString& path) {
     return path == root || path.startsWith(root + QLatin1Char('/'));
 }
 
+VolumeSource& Source() {
+    static VolumeSource source;
+    return source;
+}
+
 } // namespace
 
+VolumeSource SetVolumeSource(VolumeSource source) {
+    VolumeSource previous = std::move(Source());
+    Source() = std::move(source);
+    return previous;
+}
+
 std::vector<Volume> MountedVolumes() {
+    if (Source())
+        return Source()();
     std::vector<Volume> volumes;
     for (const QStorageInfo& info : QStorageInfo::mountedVolumes()) {
         if (!info.isValid() || !info.isReady() || IsPseudo(info))

@@ -4,6 +4,7 @@
 // left out; the root volume "/" is always there.
 
 #include <QString>
+#include <functional>
 #include <vector>
 
 namespace platform {
@@ -14,6 +15,12 @@ struct Volume {
 };
 
 std::vector<Volume> MountedVolumes();
+
+// Where MountedVolumes gets its list. Tests install their own (for instance
+// a volume whose root cannot be listed); an empty function brings back the
+// machine's volumes. Returns the previous one.
+using VolumeSource = std::function<std::vector<Volume>()>;
+VolumeSource SetVolumeSource(VolumeSource source);
 
 // An absolute, clean folder path without a trailing separator, except at the
 // root. A relative path is taken from the current folder.
