@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The benchmark behind `make bench`: png2ico against ImageMagick and Pillow on
-# a generated corpus, all in one run on the same input.
+# a generated corpus, and the window's batch icon extraction against wrestool,
+# all in one run on the same input.
 #
 # usage: bench/run.sh BUILD_DIR [--peers-only]
 #   BUILD_DIR   a release build holding png2ico/png2ico (and bench/stage_times)
@@ -54,6 +55,7 @@ echo "bench: $(nproc) cores, $(uname -m); ImageMagick: $(/usr/bin/mogrify -versi
 status=0
 "$python" "$here/compare.py" --png2ico "$png2ico" --corpus "$work/corpus" --work "$work" \
   --repeats "${BENCH_REPEATS:-3}" "${extra[@]}" || status=$?
+"$python" "$here/exe_extract.py" --build "$build" --work "$work" --repeats "${BENCH_REPEATS:-3}" || status=$?
 echo
 echo "bench: done in $((SECONDS - started)) s"
 exit $status

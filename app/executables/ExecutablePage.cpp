@@ -1,29 +1,125 @@
 #include "ExecutablePage.h"
 
 #include "app/SharedState.h"
+#include "app/executables/IconExtraction.h"
+#include "platform/shell/MsgBox.h"
+#include "platform/shellicons/ShellIcons.h"
 #include "platform/widgets/Control.h"
 
 using platform::NameControl;
 using platform::Place;
 using platform::SetTag;
 
+const QString ExecutablePage::kIdleCaption = QStringLiteral("开始提取");
+const QString ExecutablePage::kBusyCaption = QStringLiteral("提取中...");
+const QString ExecutablePage::kDoneText = QStringLiteral("EXE→ICO 提取完成！");
+const QString ExecutablePage::kNoExecutablesText = QStringLiteral("该文件夹中没有.EXE文件，请重选择文件夹。");
+const QString ExecutablePage::kNothingSelectedText = QStringLiteral("请先选择一个.EXE文件。");
+
+namespace {
+
+const QString kNoticeTitle = QStringLiteral("提示");
+const QString kErrorTitle = QStringLiteral("错误");
+constexpr int kIconMargin = 2;  // pixels between the preview's edge and the icon
+
+} // namespace
+
 ExecutablePage::ExecutablePage(SharedState& state, QWidget* parent)
     : platform::Frame(QStringLiteral("从EXE中提取图标"), parent), state_(state) {
     createLists();
     createActions();
     createPreview();
+    wireEvents();
+}
+
+void ExecutablePage::wireEvents() {
+    connect(drvEXE, &platform::DriveListBox::Change, this, &ExecutablePage::drvEXE_Change);
+    connect(dirEXE, &platform::DirListBox::Change, this, &ExecutablePage::dirEXE_Change);
     connect(filEXE, &platform::FileListBox::Click, this, &ExecutablePage::filEXE_Click);
+    connect(chkEXE2ICOAll, &platform::CheckBox::Click, this, &ExecutablePage::chkEXE2ICOAll_Click);
+    connect(cmdEXE2ICO, &QPushButton::clicked, this, &ExecutablePage::cmdEXE2ICO_Click);
+}
+
+void ExecutablePage::drvEXE_Change() {
+    if (dirEXE->SetDrive(drvEXE->Drive())) {
+        state_.LastDrive = drvEXE->Drive();
+        return;
+    }
+    // Writing the drive list back raises its Change again, which moves the
+    // folder list to the restored drive and stores it once more.
+    (void)drvEXE->SetDrive(state_.LastDrive);
+}
+
+void ExecutablePage::dirEXE_Change() {
+    (void)filEXE->SetPath(dirEXE->Path());
 }
 
 void ExecutablePage::filEXE_Click() {
-    // The icon of the selected executable is drawn at (2, 2) here once the
-    // executable icon reader is wired in.
+    const QString name = filEXE->FileName();
+    const platform::ExtractedIcon icon =
+        name.isEmpty() ? platform::ExtractedIcon{} : platform::ExtractFirstIcon(JoinFolder(filEXE->Path(), name));
     picShowICO->Cls();
-    if (chkEXE2ICOAll->isChecked()) {
-        // Batch mode: nothing stays highlighted.
-        for (int i = 0; i < filEXE->ListCount(); ++i)
-            (void)filEXE->SetSelected(i, false);
+    if (icon.presence == exeicons::IconPresence::kHasIcons)
+        picShowICO->DrawImage(kIconMargin, kIconMargin, icon.icon.image);
+    if (chkEXE2ICOAll->Value() == 1)
+        deselectAll();
+}
+
+void ExecutablePage::chkEXE2ICOAll_Click() {
+    if (chkEXE2ICOAll->Value() == 1)
+        deselectAll();
+    else
+        (void)filEXE->SetSelected(0, true);  // an empty list has no entry 0: nothing selected
+}
+
+void ExecutablePage::cmdEXE2ICO_Click() {
+    if (chkEXE2ICOAll->Value() == 0)
+        singleFileRun();
+    else
+        batchRun();
+}
+
+void ExecutablePage::deselectAll() {
+    for (int i = 0; i < filEXE->ListCount(); ++i)
+        (void)filEXE->SetSelected(i, false);
+}
+
+// The window stays enabled. Without a selected executable (after a change
+// of folder) there is nothing to save: the paths would name the folder
+// itself and a stray icon file would land beside it.
+void ExecutablePage::singleFileRun() {
+    const QString name = filEXE->FileName();
+    if (name.isEmpty()) {
+        platform::MsgBox(kNothingSelectedText, platform::kMsgBoxCritical, kErrorTitle);
+        return;
     }
+    cmdEXE2ICO->setText(kBusyCaption);
+    const QString executable = JoinFolder(filEXE->Path(), name);
+    // Only this executable's image is in the list when it is saved, whatever
+    // an earlier batch left there (possibly under this very key).
+    state_.ImageList.Clear();
+    (void)SaveExecutableIcon(state_.ImageList, executable, IconPathFor(executable));
+    state_.ImageList.Clear();
+    cmdEXE2ICO->setText(kIdleCaption);
+    platform::MsgBox(kDoneText, platform::kMsgBoxInformation, kNoticeTitle);
+}
+
+// Every matching entry of the folder, also those the list does not show;
+// a file that gets no icon is passed over silently.
+void ExecutablePage::batchRun() {
+    const QStringList names = FindExecutables(dirEXE->Path());
+    if (names.isEmpty()) {
+        platform::MsgBox(kNoExecutablesText, platform::kMsgBoxCritical, kErrorTitle);
+        return;
+    }
+    if (state_.Form)
+        state_.Form->setEnabled(false);
+    cmdEXE2ICO->setText(kBusyCaption);
+    (void)SaveExecutableIcons(state_.ImageList, filEXE->Path(), names);
+    if (state_.Form)
+        state_.Form->setEnabled(true);
+    cmdEXE2ICO->setText(kIdleCaption);
+    platform::MsgBox(kDoneText, platform::kMsgBoxInformation, kNoticeTitle);
 }
 
 void ExecutablePage::createLists() {
@@ -45,7 +141,7 @@ void ExecutablePage::createLists() {
 }
 
 void ExecutablePage::createActions() {
-    cmdEXE2ICO = new QPushButton(QStringLiteral("开始提取"), this);
+    cmdEXE2ICO = new QPushButton(kIdleCaption, this);
     NameControl(cmdEXE2ICO, QStringLiteral("cmdEXE2ICO"));
     SetTag(cmdEXE2ICO, QStringLiteral("提取.EXE文件中的图标并保存在当前文件夹中"));
     Place(cmdEXE2ICO, 5400, 360, 1095, 375);

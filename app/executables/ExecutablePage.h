@@ -21,9 +21,26 @@ public:
 
     SharedState& State() const { return state_; }
 
-    // Click of the executable list: the selection's preview. The window's
-    // tab clicks run it too.
+    static const QString kIdleCaption;
+    static const QString kBusyCaption;
+    static const QString kDoneText;
+    static const QString kNoExecutablesText;
+    static const QString kNothingSelectedText;
+
+    // The drive list moved: the folder list follows, or the drive list goes
+    // back to the last drive accepted.
+    void drvEXE_Change();
+    // The folder list moved: the executable list follows.
+    void dirEXE_Change();
+    // Click of the executable list: the selection's preview, drawn at (2, 2);
+    // in batch mode the highlight is removed again. The window's start-up
+    // selection and its tab clicks run it too.
     void filEXE_Click();
+    // The batch option changed: the highlight follows the mode.
+    void chkEXE2ICOAll_Click();
+    // Saves the icon of the selected executable, or of every executable of
+    // the folder in batch mode, beside it.
+    void cmdEXE2ICO_Click();
 
     platform::DriveListBox* drvEXE;
     platform::DirListBox* dirEXE;
@@ -39,6 +56,10 @@ private:
     void createLists();
     void createActions();
     void createPreview();
+    void wireEvents();
+    void deselectAll();
+    void singleFileRun();
+    void batchRun();
 
     SharedState& state_;
 };

@@ -31,11 +31,13 @@ void PictureBox::SetForeColor(OleColor color) {
 }
 
 void PictureBox::Cls() {
+    EnsureSurface();
     drawing_.fill(Qt::transparent);
     update();
 }
 
 void PictureBox::DrawImage(int x, int y, const QImage& image) {
+    EnsureSurface();
     if (drawing_.isNull())
         return;
     QPainter painter(&drawing_);
@@ -70,14 +72,23 @@ void PictureBox::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);  // the border
 }
 
-void PictureBox::resizeEvent(QResizeEvent* event) {
-    QImage resized(contentsRect().size(), QImage::Format_ARGB32_Premultiplied);
-    resized.fill(Qt::transparent);
-    if (!drawing_.isNull()) {
-        QPainter painter(&resized);
-        painter.drawImage(0, 0, drawing_);
+// The surface follows the drawing area's size, keeping what was drawn. A box
+// not shown yet has had no resize event: drawing into it (at start-up, or on
+// a hidden page) must not be lost.
+void PictureBox::EnsureSurface() {
+    if (drawing_.isNull() || drawing_.size() != contentsRect().size()) {
+        QImage surface(contentsRect().size(), QImage::Format_ARGB32_Premultiplied);
+        surface.fill(Qt::transparent);
+        if (!drawing_.isNull()) {
+            QPainter painter(&surface);
+            painter.drawImage(0, 0, drawing_);
+        }
+        drawing_ = surface;
     }
-    drawing_ = resized;
+}
+
+void PictureBox::resizeEvent(QResizeEvent* event) {
+    EnsureSurface();
     QFrame::resizeEvent(event);
 }
 

@@ -44,6 +44,7 @@ protected:
 
 private:
     void PaintArea(QPainter& painter) const;
+    void EnsureSurface();
 
     QPixmap picture_;
     QImage drawing_;  // transparent where nothing was drawn

@@ -1,0 +1,49 @@
+#include "IconExtraction.h"
+
+#include "modGetICO.h"
+#include "platform/files/FileSearch.h"
+
+#include <QFile>
+
+#include <algorithm>
+
+namespace {
+
+constexpr char kExecutablePattern[] = "*.exe";
+constexpr qsizetype kExtensionChars = 4;
+
+} // namespace
+
+QStringList FindExecutables(const QString& folder) {
+    QStringList names;
+    for (const platform::FoundEntry& found :
+         platform::FindFiles(QFile::encodeName(folder).toStdString(), kExecutablePattern))
+        names.push_back(QFile::decodeName(QByteArray::fromStdString(found.name)));
+    return names;
+}
+
+QString IconPathFor(const QString& executablePath) {
+    return executablePath.left(std::max<qsizetype>(executablePath.size() - kExtensionChars, 0)) +
+           QStringLiteral(".ico");
+}
+
+QString JoinFolder(const QString& folder, const QString& name) {
+    return folder + QLatin1Char('/') + name;
+}
+
+bool SaveExecutableIcon(platform::ImageList& list, const QString& executablePath, const QString& iconPath) {
+    const int index = list.Add(GetFileICO(executablePath), executablePath);
+    if (index == 0)
+        return false;
+    return platform::SavePicture(list.ExtractIcon(index), iconPath);
+}
+
+int SaveExecutableIcons(platform::ImageList& list, const QString& folder, const QStringList& names) {
+    list.Clear();
+    int written = 0;
+    for (const QString& name : names) {
+        const QString executable = JoinFolder(folder, name);
+        written += SaveExecutableIcon(list, executable, IconPathFor(executable)) ? 1 : 0;
+    }
+    return written;
+}
