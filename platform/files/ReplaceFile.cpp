@@ -1,7 +1,7 @@
 #include "platform/files/ReplaceFile.h"
 
 #include <cerrno>
-#include <cstdio>
+#include <sys/stat.h>
 #include <fcntl.h>
 #include <string>
 #include <unistd.h>
@@ -26,23 +26,19 @@ bool WriteAll(int fd, std::span<const uint8_t> bytes) {
 } // namespace
 
 bool ReplaceFile(const std::string& path, std::span<const uint8_t> bytes) {
-    // A name of our own beside the target; taken names are skipped.
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = path + ".part" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return false;
-    }
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
     if (fd < 0)
         return false;
-    bool ok = WriteAll(fd, bytes);
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok)
-        ::unlink(temp.c_str());
-    return ok;
+    struct stat st {};
+    // Only a plain file is ever replaced: writing into a pipe or a device
+    // named like an icon could block or reach something else entirely.
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (ok) {
+        ok = WriteAll(fd, bytes);
+        if (!ok)
+            ::unlink(path.c_str());
+    }
+    return (::close(fd) == 0) && ok;
 }
 
 } // namespace platform

@@ -1,8 +1,8 @@
 #pragma once
-// Writes a whole file so that it either holds all the new bytes or is left as
-// it was: the bytes go to a new file beside it, which is then renamed over
-// the old one. No sync to the disk is forced: icons are written by the
-// hundred, and a sync each would cost more than everything else together.
+// Writes a whole file, replacing any file of that name, and never leaves a
+// partial file behind: a write that fails removes what it wrote. No sync to
+// the disk is forced: icons are written by the hundred, and a sync each
+// would cost more than everything else together.
 
 #include <cstdint>
 #include <span>
@@ -10,7 +10,7 @@
 
 namespace platform {
 
-// False when any step fails; nothing of the attempt is left behind then.
+// False when the file cannot be created or fully written.
 [[nodiscard]] bool ReplaceFile(const std::string& path, std::span<const uint8_t> bytes);
 
 } // namespace platform

@@ -162,7 +162,7 @@ bool SavePicture(const Picture& icon, const QString& path) {
     const bool encoded = stored ? icofile::EncodeStoredImageIcon(*stored, &bytes) : EncodeImage(icon.image, &bytes);
     if (!encoded)
         return false;
-    // A failed save leaves no partial file and an existing file untouched.
+    // A failed save leaves no partial file behind.
     return ReplaceFile(QFile::encodeName(path).toStdString(), bytes);
 }
 

@@ -1,0 +1,56 @@
+#include "platform/files/ReplaceFile.h"
+
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using platform::ReplaceFile;
+
+TEST(ReplaceFile, ReplacesTheWholeFile) {
+    testsupport::TempDir dir;
+    testsupport::WriteText(dir / "a.ico", std::string(1000, 'x'));
+    const std::vector<uint8_t> bytes = {1, 2, 3};
+    ASSERT_TRUE(ReplaceFile((dir / "a.ico").string(), bytes));
+    EXPECT_EQ(testsupport::ReadBytes(dir / "a.ico"), bytes);
+}
+
+TEST(ReplaceFile, RefusesWhatIsNoPlainFile) {
+    testsupport::TempDir dir;
+    fs::create_directory(dir / "folder.ico");
+    const std::vector<uint8_t> bytes = {1};
+    EXPECT_FALSE(ReplaceFile((dir / "folder.ico").string(), bytes));
+    EXPECT_FALSE(ReplaceFile((dir / "missing/a.ico").string(), bytes));
+    ASSERT_EQ(::mkfifo((dir / "pipe.ico").c_str(), 0600), 0);
+    EXPECT_FALSE(ReplaceFile((dir / "pipe.ico").string(), bytes));  // neither blocks nor removes it
+    EXPECT_TRUE(fs::is_fifo(dir / "pipe.ico"));
+    EXPECT_FALSE(ReplaceFile("/dev/full", bytes));
+    EXPECT_TRUE(fs::exists("/dev/full"));
+}
+
+// A write cut short (the file size limit stands in for a full disk) leaves
+// no partial file.
+TEST(ReplaceFile, FailedWriteLeavesNothing) {
+    testsupport::TempDir dir;
+    const std::string path = (dir / "big.ico").string();
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{1000, 1000};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        const std::vector<uint8_t> bytes(5000, 7);
+        _exit(ReplaceFile(path, bytes) ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_FALSE(fs::exists(path));
+}
