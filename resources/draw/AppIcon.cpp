@@ -1,5 +1,7 @@
 #include "AppIcon.h"
 
+#include "Oversampled.h"
+
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -9,7 +11,6 @@ namespace artwork {
 namespace {
 
 constexpr int kDesignUnits = 48;   // the drawing is laid out on a 48 x 48 grid
-constexpr int kOversample = 4;     // drawn larger, then reduced, for clean edges
 
 void DrawCard(QPainter& p) {
     const QRectF card(4, 6, 36, 32);
@@ -71,17 +72,10 @@ void DrawBadge(QPainter& p) {
 } // namespace
 
 QImage DrawAppIcon(int size) {
-    const int big = size * kOversample;
-    QImage canvas(big, big, QImage::Format_ARGB32_Premultiplied);
-    canvas.fill(Qt::transparent);
-    QPainter p(&canvas);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(static_cast<double>(big) / kDesignUnits, static_cast<double>(big) / kDesignUnits);
-    DrawCard(p);
-    DrawBadge(p);
-    p.end();
-    return canvas.scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-        .convertToFormat(QImage::Format_ARGB32);
+    return DrawOversampled(size, kDesignUnits, [](QPainter& p) {
+        DrawCard(p);
+        DrawBadge(p);
+    });
 }
 
 } // namespace artwork
