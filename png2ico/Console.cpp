@@ -39,11 +39,11 @@ void PrintSettings(std::ostream& out, const Options& options) {
     PrintLine(out, "Output Directory:\t" + options.outputFolder);
     std::string sizes;
     for (size_t i = 0; i < options.sizeSpecs.size(); ++i) {
-        const auto& spec = options.sizeSpecs[i];
+        const auto& sizeSpec = options.sizeSpecs[i];
         if (i > 0)
             sizes += ", ";
-        sizes += std::to_string(spec.size) + "x" + std::to_string(spec.size) + " " +
-                 std::to_string(spec.bitsPerPixel) + "bpp";
+        sizes += std::to_string(sizeSpec.size) + "x" + std::to_string(sizeSpec.size) + " " +
+                 std::to_string(sizeSpec.bitsPerPixel) + "bpp";
     }
     PrintLine(out, "Output sizes:\t\t" + sizes);
 }

@@ -41,7 +41,7 @@ bool EnsureFolder(const std::string& prefix, std::ostream& console) {
 }
 
 void ConvertPictures(const std::string& in, const std::string& out, const std::vector<platform::FoundEntry>& pictures,
-                     const std::vector<imaging::SizeSpec>& specs, bool silent, std::ostream& console) {
+                     const std::vector<imaging::SizeSpec>& sizeSpecs, bool silent, std::ostream& console) {
     size_t longest = 0;
     for (const auto& p : pictures)
         longest = std::max(longest, DisplayLength(p.name));
@@ -51,13 +51,13 @@ void ConvertPictures(const std::string& in, const std::string& out, const std::v
             console << inputPath << ' ' << std::string(longest - DisplayLength(p.name) + 2, '.');
             console.flush();
         }
-        const bool ok = ConvertPicture(inputPath, platform::JoinPath(out, IconNameFor(p.name)), specs);
+        const bool ok = ConvertPicture(inputPath, platform::JoinPath(out, IconNameFor(p.name)), sizeSpecs);
         if (!silent)
             PrintLine(console, ok ? "[OK]" : "[ERROR]");
     }
 }
 
-void ConvertFolderOnce(const std::string& in, const std::string& out, const std::vector<imaging::SizeSpec>& specs,
+void ConvertFolderOnce(const std::string& in, const std::string& out, const std::vector<imaging::SizeSpec>& sizeSpecs,
                        bool silent, std::ostream& console, std::set<fs::path>& visited) {
     std::error_code ec;
     const fs::path real = fs::canonical(in.empty() ? fs::path(".") : fs::path(in), ec);
@@ -68,11 +68,11 @@ void ConvertFolderOnce(const std::string& in, const std::string& out, const std:
     if (!pictures.empty()) {
         if (!MakeOutputFolder(out, console))
             return;  // neither this folder's pictures nor its subfolders
-        ConvertPictures(in, out, pictures, specs, silent, console);
+        ConvertPictures(in, out, pictures, sizeSpecs, silent, console);
     }
     for (const auto& entry : platform::FindFiles(in, "*.*")) {
         if (entry.isDirectory && entry.name != "." && entry.name != "..")
-            ConvertFolderOnce(platform::JoinPath(in, entry.name), platform::JoinPath(out, entry.name), specs, silent,
+            ConvertFolderOnce(platform::JoinPath(in, entry.name), platform::JoinPath(out, entry.name), sizeSpecs, silent,
                               console, visited);
     }
 }
@@ -95,18 +95,18 @@ bool MakeOutputFolder(const std::string& out, std::ostream& console) {
 }
 
 bool ConvertPicture(const std::string& inputPath, const std::string& outputPath,
-                    const std::vector<imaging::SizeSpec>& specs) {
+                    const std::vector<imaging::SizeSpec>& sizeSpecs) {
     auto picture = imaging::LoadPicture(inputPath);
     if (!picture)
         return false;
     icofile::IconFile file;
     file.path = outputPath;
-    file.imageCount = static_cast<uint32_t>(specs.size());
+    file.imageCount = static_cast<uint32_t>(sizeSpecs.size());
     if (!icofile::CreateIconFile(&file))
         return false;
     bool ok = true;
-    for (size_t i = 0; i < specs.size() && ok; ++i)
-        ok = imaging::AddIconImage(&file, static_cast<uint32_t>(i), *picture, specs[i].size, specs[i].bitsPerPixel);
+    for (size_t i = 0; i < sizeSpecs.size() && ok; ++i)
+        ok = imaging::AddIconImage(&file, static_cast<uint32_t>(i), *picture, sizeSpecs[i].size, sizeSpecs[i].bitsPerPixel);
     ok = icofile::CloseIconFile(&file) && ok;
     if (!ok) {
         std::error_code ec;
@@ -115,10 +115,10 @@ bool ConvertPicture(const std::string& inputPath, const std::string& outputPath,
     return ok;
 }
 
-void ConvertFolder(const std::string& in, const std::string& out, const std::vector<imaging::SizeSpec>& specs,
+void ConvertFolder(const std::string& in, const std::string& out, const std::vector<imaging::SizeSpec>& sizeSpecs,
                    bool silent, std::ostream& console) {
     std::set<fs::path> visited;
-    ConvertFolderOnce(in, out, specs, silent, console, visited);
+    ConvertFolderOnce(in, out, sizeSpecs, silent, console, visited);
 }
 
 } // namespace png2ico

@@ -3,7 +3,7 @@
 // a folder becomes an icon in the mirrored output folder, then the subfolders
 // follow, depth first.
 
-#include "png2ico/imaging/SizeSpec.h"
+#include "png2ico/imaging/IconSize.h"
 
 #include <iosfwd>
 #include <string>
@@ -14,13 +14,13 @@ namespace png2ico {
 // Converts the folder `in` into `out` and recurses into its subfolders. Each
 // real folder is visited once, so a link back to an ancestor cannot make the
 // walk endless. An empty `in` means the current folder.
-void ConvertFolder(const std::string& in, const std::string& out, const std::vector<imaging::SizeSpec>& specs,
+void ConvertFolder(const std::string& in, const std::string& out, const std::vector<imaging::SizeSpec>& sizeSpecs,
                    bool silent, std::ostream& console);
 
-// One picture into one icon file holding an image per spec. On any failure
+// One picture into one icon file holding an image per sizeSpec. On any failure
 // no incomplete file is left at `outputPath`.
 bool ConvertPicture(const std::string& inputPath, const std::string& outputPath,
-                    const std::vector<imaging::SizeSpec>& specs);
+                    const std::vector<imaging::SizeSpec>& sizeSpecs);
 
 // Makes `out` one level at a time; prints the directory message and returns
 // false when a level does not exist afterwards.

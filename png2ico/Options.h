@@ -1,7 +1,7 @@
 #pragma once
 // The converter's command line.
 
-#include "png2ico/imaging/SizeSpec.h"
+#include "png2ico/imaging/IconSize.h"
 
 #include <string>
 #include <vector>

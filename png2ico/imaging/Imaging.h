@@ -4,7 +4,7 @@
 // 1-bit mask derived from alpha, and the pair appended to an icon file.
 
 #include "png2ico/icofile/IconFile.h"
-#include "png2ico/imaging/SizeSpec.h"
+#include "png2ico/imaging/IconSize.h"
 
 #include <cstdint>
 #include <memory>
@@ -35,14 +35,14 @@ bool IsIconDepth(int32_t bitsPerPixel);
 // 24 -> 16777216, 32 -> 0 (and 0 for any other value).
 uint32_t ColourCountForDepth(int32_t bitsPerPixel);
 
-// The colour bitmap (size x size, stretched) and its mask for one spec.
+// The colour bitmap (size x size, stretched) and its mask for one size.
 // False when the size is out of range (below 1 or above
 // icofile::kMaxEdgeLength), the depth is not an icon depth, or memory cannot
 // be had. Pixels that come out fully transparent are all zero.
 [[nodiscard]] bool MakeIconBitmaps(SourcePicture& source, int32_t size, int32_t bitsPerPixel,
                                    icofile::ColourBitmap* colour, icofile::MaskBitmap* mask);
 
-// Makes the bitmaps for one spec and appends them as entry `index`.
+// Makes the bitmaps for one size and appends them as entry `index`.
 [[nodiscard]] bool AddIconImage(icofile::IconFile* file, uint32_t index, SourcePicture& source, int32_t size,
                                 int32_t bitsPerPixel);
 

@@ -11,7 +11,7 @@ namespace {
 // Small enough that every input is decoded and resampled in moments.
 constexpr int64_t kFuzzMaxPixels = int64_t{1} << 16;
 
-struct Spec {
+struct Wanted {
     int32_t size;
     int32_t bitsPerPixel;
 };
@@ -21,13 +21,13 @@ void Check(bool condition) {
         __builtin_trap();
 }
 
-void CheckBitmaps(const icofile::ColourBitmap& colour, const icofile::MaskBitmap& mask, const Spec& spec) {
-    const size_t pixels = static_cast<size_t>(spec.size) * spec.size;
-    Check(colour.width == spec.size && colour.height == spec.size && colour.bgra.size() == pixels * 4);
-    Check(mask.width == spec.size && mask.height == spec.size && mask.transparent.size() == pixels);
+void CheckBitmaps(const icofile::ColourBitmap& colour, const icofile::MaskBitmap& mask, const Wanted& want) {
+    const size_t pixels = static_cast<size_t>(want.size) * want.size;
+    Check(colour.width == want.size && colour.height == want.size && colour.bgra.size() == pixels * 4);
+    Check(mask.width == want.size && mask.height == want.size && mask.transparent.size() == pixels);
     for (size_t i = 0; i < pixels; ++i) {
         const uint8_t alpha = colour.bgra[4 * i + 3];
-        const bool transparent = spec.bitsPerPixel == 32 ? alpha == 0 : alpha < 127;
+        const bool transparent = want.bitsPerPixel == 32 ? alpha == 0 : alpha < 127;
         Check((mask.transparent[i] != 0) == transparent);
         if (alpha == 0)  // fully transparent pixels carry no colour
             Check((colour.bgra[4 * i] | colour.bgra[4 * i + 1] | colour.bgra[4 * i + 2]) == 0);
@@ -40,12 +40,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto picture = imaging::LoadPictureFromMemory(data, size, kFuzzMaxPixels);
     if (!picture)
         return 0;
-    const Spec specs[] = {{16, 32}, {1, 4}, {33, 24}, {48, 8}};
-    for (const Spec& spec : specs) {
+    const Wanted wanted[] = {{16, 32}, {1, 4}, {33, 24}, {48, 8}};
+    for (const Wanted& want : wanted) {
         icofile::ColourBitmap colour;
         icofile::MaskBitmap mask;
-        if (imaging::MakeIconBitmaps(*picture, spec.size, spec.bitsPerPixel, &colour, &mask))
-            CheckBitmaps(colour, mask, spec);
+        if (imaging::MakeIconBitmaps(*picture, want.size, want.bitsPerPixel, &colour, &mask))
+            CheckBitmaps(colour, mask, want);
     }
     return 0;
 }

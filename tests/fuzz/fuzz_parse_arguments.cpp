@@ -18,10 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             args.back() += static_cast<char>(data[i]);
     }
     const png2ico::Options options = png2ico::ParseArguments(args);
-    for (const auto& spec : options.sizeSpecs) {
-        if (spec.size <= 0 || (spec.bitsPerPixel != 4 && spec.bitsPerPixel != 8 && spec.bitsPerPixel != 16 &&
-                               spec.bitsPerPixel != 24 && spec.bitsPerPixel != 32))
-            __builtin_trap();  // an invalid spec must never get through
+    for (const auto& sizeSpec : options.sizeSpecs) {
+        if (sizeSpec.size <= 0 || (sizeSpec.bitsPerPixel != 4 && sizeSpec.bitsPerPixel != 8 && sizeSpec.bitsPerPixel != 16 &&
+                               sizeSpec.bitsPerPixel != 24 && sizeSpec.bitsPerPixel != 32))
+            __builtin_trap();  // an invalid sizeSpec must never get through
     }
     std::ostringstream out;
     png2ico::PrintSettings(out, options);

@@ -11,14 +11,14 @@ namespace exetest {
 namespace {
 
 Bytes Dib32(int width, int height, const std::vector<uint32_t>& pixels) {
-    DibSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.bitCount = 32;
-    spec.pixels = pixels;
+    DibSpec dib;
+    dib.width = width;
+    dib.height = height;
+    dib.bitCount = 32;
+    dib.pixels = pixels;
     for (uint32_t p : pixels)
-        spec.mask.push_back((p >> 24) == 0 ? 1 : 0);
-    return MakeIconDib(spec);
+        dib.mask.push_back((p >> 24) == 0 ? 1 : 0);
+    return MakeIconDib(dib);
 }
 
 uint16_t Le16(const Bytes& b, size_t at) {

@@ -24,7 +24,7 @@ struct DibSpec {
 
 // BITMAPINFOHEADER (height doubled), colour table, colour rows and AND mask
 // rows, bottom row first, each row padded to 4 bytes.
-[[nodiscard]] std::vector<uint8_t> MakeIconDib(const DibSpec& spec);
+[[nodiscard]] std::vector<uint8_t> MakeIconDib(const DibSpec& dib);
 
 // An icon DIB of one colour with an opaque mask; `value` as in DibSpec::pixels.
 // Images of 8 bits or less get a full palette with `value`'s colour at index 1.

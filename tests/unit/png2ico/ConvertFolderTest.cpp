@@ -18,10 +18,10 @@ namespace {
 
 const std::vector<imaging::SizeSpec> kTwoSizes = {{16, 32}, {32, 32}};
 
-std::string Convert(const fs::path& in, const fs::path& out, const std::vector<imaging::SizeSpec>& specs = kTwoSizes,
+std::string Convert(const fs::path& in, const fs::path& out, const std::vector<imaging::SizeSpec>& sizeSpecs = kTwoSizes,
                     bool silent = false) {
     std::ostringstream console;
-    ConvertFolder(in.string(), out.string(), specs, silent, console);
+    ConvertFolder(in.string(), out.string(), sizeSpecs, silent, console);
     return console.str();
 }
 

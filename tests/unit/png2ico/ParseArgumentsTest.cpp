@@ -4,7 +4,7 @@
 
 using png2ico::Options;
 using png2ico::ParseArguments;
-using Specs = std::vector<imaging::SizeSpec>;
+using SizeList = std::vector<imaging::SizeSpec>;
 
 namespace {
 
@@ -17,7 +17,7 @@ Options Parse(std::vector<std::string> args) {
 
 struct SizeCase {
     std::vector<std::string> args;
-    Specs expected;
+    SizeList expected;
 };
 
 class SizeSpecParsing : public ::testing::TestWithParam<SizeCase> {};
@@ -41,7 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
         SizeCase{{"-s", "16x", "24bits"}, {{16, 24}}},         // digits up to the first non-digit
         SizeCase{{"-s", "99999999999", "32bpp"}, {}},          // does not fit: no number
         SizeCase{{"-s", "16", "32bpp", "-s", "16", "32bpp", "-s", "256", "16bpp"}, {{16, 32}, {16, 32}, {256, 16}}},
-        // The values of -s are skipped: "-s" as a value does not start another spec.
+        // The values of -s are skipped: "-s" as a value does not start another size.
         SizeCase{{"-s", "-s", "32", "8"}, {}}));
 
 TEST(ParseArguments, FoldersAreTakenVerbatimAndTheLastWins) {
