@@ -72,8 +72,11 @@ bool PicturePage::startPngJob() {
     return batchFile && job_->Start(converter, *batchFile);
 }
 
+// The caption comes back before the window is given back.
 void PicturePage::endPngJob() {
-    setBusy(false);
+    cmdPIC2ICO->setText(kIdleCaption);
+    if (state_.Form)
+        state_.Form->setEnabled(true);
     if (state_.Timer)
         state_.Timer->stop();
     job_->RemoveFiles();

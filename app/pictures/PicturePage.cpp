@@ -77,6 +77,7 @@ void PicturePage::createSourceFrame() {
     NameControl(cboPicType, QStringLiteral("cboPicType"));
     cboPicType->setEditable(true);
     cboPicType->setInsertPolicy(QComboBox::NoInsert);  // typing adds nothing to the list
+    cboPicType->setCompleter(nullptr);  // typed text stays as typed, never completed to an entry
     cboPicType->addItem(QStringLiteral(".PNG格式图片"));
     cboPicType->addItem(QStringLiteral(".BMP格式图片"));
     cboPicType->setCurrentIndex(-1);  // the text is set at start-up

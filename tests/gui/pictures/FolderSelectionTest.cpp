@@ -5,6 +5,7 @@
 
 #include "PageFixture.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QTest>
 
@@ -57,6 +58,26 @@ TEST_F(PageTest, ChoosingAnEntrySwitchesTheSizeBoxesTypingDoesNot) {
     ASSERT_EQ(p.cboPicType->currentText(), PicturePage::kPngType);
     EXPECT_EQ(Enabled(p), kAllOn);
     EXPECT_EQ(Ticks(p), ticks);
+}
+
+// Typed text is taken as typed: the start of an entry's text is not
+// completed to that entry, so the start button runs nothing.
+TEST_F(PageTest, TypedTextIsNotCompletedToAnEntry) {
+    // Typing goes to the focused box of the active window, as for the user.
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    page().cboPicType->lineEdit()->setFocus();
+    ASSERT_TRUE(page().cboPicType->lineEdit()->hasFocus());
+    for (const QString& typed : {QStringLiteral(".B"), QStringLiteral(".png"), QStringLiteral(".PNG")}) {
+        page().cboPicType->lineEdit()->clear();
+        Type(page().cboPicType->lineEdit(), typed);
+        EXPECT_EQ(page().cboPicType->currentText(), typed);
+        page().cmdPIC2ICO->click();
+        EXPECT_EQ(page().cboPicType->currentText(), typed);
+        EXPECT_TRUE(messages.empty()) << typed.toStdString();
+        EXPECT_TRUE(form->isEnabled());
+    }
 }
 
 // Ticking copies the drive before the folder: the target drive's handler

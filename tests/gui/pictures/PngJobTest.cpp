@@ -5,10 +5,13 @@
 #include "PageFixture.h"
 
 #include "app/pictures/JobFolder.h"
+#include "platform/shell/MsgBox.h"
 
 #include <QFile>
 #include <QImageReader>
 #include <QTimer>
+
+#include <tuple>
 
 namespace fs = std::filesystem;
 
@@ -33,6 +36,20 @@ fs::path FileInTheWay(const fs::path& folder, const char* name) {
     testsupport::WriteText(folder / name, "a file");
     return folder / name;
 }
+
+// Calls back whenever the watched widget is enabled or disabled.
+class EnableWatch : public QObject {
+public:
+    explicit EnableWatch(std::function<void()> changed) : changed_(std::move(changed)) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::EnabledChange)
+            changed_();
+        return false;
+    }
+
+private:
+    std::function<void()> changed_;
+};
 
 } // namespace
 
@@ -128,6 +145,33 @@ TEST_F(PngJobTest, TicksWaitForThisJobsMarker) {
     EXPECT_EQ(messages, std::vector<Message>{kPngDone});
     ExpectIdle();
     EXPECT_FALSE(AnyJobFile(job));
+}
+
+// The finishing tick: caption, window, timer, the three files, then the box.
+TEST_F(PngJobTest, TheFinishingTickRestoresCaptionThenWindowThenTimerThenFilesThenTellsTheUser) {
+    testsupport::WritePicture(pics / "a.png", 8, 8, 0xFF000000u);
+    SourceAndTarget(pics, e / "out");
+    testsupport::WriteText(top / "quick.sh", "#!/bin/sh\nexit 0\n");
+    page().SetConverterSource(Q(top / "quick.sh"));
+    page().BatchPNG2ICO();
+    ASSERT_TRUE(WaitUntil([&] { return fs::exists(job / "overpng2ico.tmp"); }));
+
+    std::vector<std::tuple<QString, bool, bool>> atEnable;  // caption, timer on, job files left
+    EnableWatch watch([&] {
+        if (form->isEnabled())
+            atEnable.emplace_back(page().cmdPIC2ICO->text(), form->Timer->isActive(), AnyJobFile(job));
+    });
+    form->installEventFilter(&watch);
+    std::vector<bool> filesLeftAtTheBox;
+    const platform::MsgBoxSink previous = platform::SetMsgBoxSink(
+        [&](const QString&, int, const QString&) { filesLeftAtTheBox.push_back(AnyJobFile(job)); });
+    page().Timer_Timer();
+    platform::SetMsgBoxSink(previous);
+    form->removeEventFilter(&watch);
+
+    EXPECT_EQ(atEnable, (std::vector<std::tuple<QString, bool, bool>>{{QStringLiteral("开始转换"), true, true}}));
+    EXPECT_EQ(filesLeftAtTheBox, std::vector<bool>{false});
+    ExpectIdle();
 }
 
 TEST_F(PngJobTest, PicturesOnlyInSubfoldersShowTheErrorBoxAndStartNothing) {
