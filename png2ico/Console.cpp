@@ -2,6 +2,7 @@
 
 #include "png2ico/ConvertFolder.h"
 
+#include <iomanip>
 #include <istream>
 #include <ostream>
 #include <strings.h>
@@ -58,8 +59,10 @@ bool IsYes(const std::string& word) {
 bool AskToContinue(std::ostream& out, std::istream& in) {
     out << "Continue [yes/no]? ";
     out.flush();
+    // A word is read only up to this length, so an endless stream without
+    // blanks cannot take all memory; any longer word is no yes anyway.
     std::string word;
-    if (!(in >> word))
+    if (!(in >> std::setw(kMaxAnswerChars) >> word))
         return false;  // end of input
     return IsYes(word);
 }

@@ -10,6 +10,8 @@
 namespace png2ico {
 
 inline constexpr const char* kVersion = "1.00";
+// Longest answer word read from the input; the yes words are far shorter.
+inline constexpr int kMaxAnswerChars = 64;
 
 void PrintLine(std::ostream& out, const std::string& text);
 void PrintBanner(std::ostream& out);

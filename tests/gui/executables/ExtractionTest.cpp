@@ -19,8 +19,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The user sees these exact texts; they are spelled out here, not taken
+// from the page, so that a changed text shows.
 const QString kNotice = QStringLiteral("提示");
 const QString kError = QStringLiteral("错误");
+const QString kIdle = QStringLiteral("开始提取");
+const QString kBusy = QStringLiteral("提取中...");
+const QString kDone = QStringLiteral("EXE→ICO 提取完成！");
+const QString kNoExecutables = QStringLiteral("该文件夹中没有.EXE文件，请重选择文件夹。");
+const QString kNothingSelected = QStringLiteral("请先选择一个.EXE文件。");
 
 Bytes Le32(uint32_t v) {
     return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
@@ -96,10 +103,12 @@ protected:
     void Run() { page().cmdEXE2ICO->click(); }
     void ExpectDoneOnce() {
         ASSERT_EQ(messages.size(), 1u);
-        EXPECT_EQ(messages[0].text, ExecutablePage::kDoneText);
+        EXPECT_EQ(messages[0].text, kDone);
         EXPECT_EQ(messages[0].style, 64);
         EXPECT_EQ(messages[0].title, kNotice);
-        EXPECT_EQ(page().cmdEXE2ICO->text(), ExecutablePage::kIdleCaption);
+        // The caption is back before the message opens.
+        EXPECT_EQ(messages[0].caption, kIdle);
+        EXPECT_EQ(page().cmdEXE2ICO->text(), kIdle);
         EXPECT_TRUE(form->isEnabled());
     }
 };
@@ -214,9 +223,10 @@ TEST_F(Extraction, SingleFileRunWithoutSelectionWritesNothing) {
     Run();
     EXPECT_EQ(FilesBelow(startDir.path()), before);
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, ExecutablePage::kNothingSelectedText);
+    EXPECT_EQ(messages[0].text, kNothingSelected);
     EXPECT_EQ(messages[0].title, kError);
-    EXPECT_EQ(page().cmdEXE2ICO->text(), ExecutablePage::kIdleCaption);
+    EXPECT_EQ(messages[0].caption, kIdle);
+    EXPECT_EQ(page().cmdEXE2ICO->text(), kIdle);
 }
 
 // Every matching entry, shown or not; a folder named like an executable gets
@@ -225,7 +235,9 @@ TEST_F(Extraction, BatchRunSavesEveryExecutableOfTheFolder) {
     page().chkEXE2ICOAll->SetValue(1);
     Run();
     ExpectDoneOnce();
+    // Disabled before the busy caption is set, enabled again before it goes.
     EXPECT_EQ(enabledChanges, (std::vector<bool>{false, true}));
+    EXPECT_EQ(captionsAtEnabledChange, (std::vector<QString>{kIdle, kBusy}));
     for (const char* icon : {"SETUP.ico", "app.ico", ".hidden.ico", "noicon.ico", "text.ico"})
         EXPECT_TRUE(fs::is_regular_file(startDir / icon)) << icon;
     EXPECT_FALSE(fs::exists(startDir / "dir.ico"));
@@ -246,10 +258,11 @@ TEST_F(Extraction, BatchRunWithoutExecutablesOnlyReports) {
     const auto before = FilesBelow(startDir.path());
     Run();
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].text, ExecutablePage::kNoExecutablesText);
+    EXPECT_EQ(messages[0].text, kNoExecutables);
     EXPECT_EQ(messages[0].style, 16);
     EXPECT_EQ(messages[0].title, kError);
-    EXPECT_EQ(page().cmdEXE2ICO->text(), ExecutablePage::kIdleCaption);
+    EXPECT_EQ(messages[0].caption, kIdle);
+    EXPECT_EQ(page().cmdEXE2ICO->text(), kIdle);
     EXPECT_EQ(FilesBelow(startDir.path()), before);
     EXPECT_EQ(form->State().ImageList.Count(), 1);
     EXPECT_TRUE(enabledChanges.empty());

@@ -12,8 +12,10 @@ class PageTest::EnabledWatch : public QObject {
 public:
     explicit EnabledWatch(PageTest& test) : test_(test) {}
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::EnabledChange && watched == test_.form.get())
+        if (event->type() == QEvent::EnabledChange && watched == test_.form.get()) {
             test_.enabledChanges.push_back(test_.form->isEnabled());
+            test_.captionsAtEnabledChange.push_back(test_.page().cmdEXE2ICO->text());
+        }
         return false;
     }
 
@@ -33,7 +35,8 @@ void PageTest::SetUp() {
     }
     ASSERT_TRUE(QDir::setCurrent(StartPath()));
     platform::SetMsgBoxSink([this](const QString& text, int style, const QString& title) {
-        messages.push_back({text, style, title});
+        const QString caption = form && form->executables ? page().cmdEXE2ICO->text() : QString();
+        messages.push_back({text, style, title, caption});
     });
     form = std::make_unique<frmMain>();
     form->Form_Load();

@@ -21,6 +21,7 @@ protected:
         QString text;
         int style;
         QString title;
+        QString caption;  // of the extraction button when the message came
     };
 
     void SetUp() override;
@@ -45,6 +46,8 @@ protected:
     std::vector<Message> messages;
     // The window's enabled state after each change of it, in order.
     std::vector<bool> enabledChanges;
+    // The extraction button's caption at each of those changes.
+    std::vector<QString> captionsAtEnabledChange;
 
 private:
     class EnabledWatch;

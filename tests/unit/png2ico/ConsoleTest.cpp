@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <sstream>
 
 using namespace png2ico;
@@ -59,3 +60,15 @@ INSTANTIATE_TEST_SUITE_P(Cases, Answers,
                                            AnswerCase{"01", false}, AnswerCase{"no", false},
                                            AnswerCase{"yes!", false}, AnswerCase{"", false},
                                            AnswerCase{"   \n", false}, AnswerCase{"n yes", false}));
+
+// An endless answer without blanks (a stream of NUL bytes) is read only up to
+// a bounded length and counts as no; the rest stays unread.
+TEST(Console, OverlongAnswerIsReadOnlyInPart) {
+    std::istringstream in(std::string(1 << 20, '\0'));
+    std::ostringstream out;
+    EXPECT_FALSE(AskToContinue(out, in));
+    const std::string rest{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_GE(rest.size(), (size_t{1} << 20) - kMaxAnswerChars);
+    std::istringstream longYes("yes" + std::string(1 << 20, 's'));
+    EXPECT_FALSE(AskToContinue(out, longYes));
+}
