@@ -18,8 +18,6 @@ const QString ExecutablePage::kNothingSelectedText = QStringLiteral("请先选�
 
 namespace {
 
-const QString kNoticeTitle = QStringLiteral("提示");
-const QString kErrorTitle = QStringLiteral("错误");
 constexpr int kIconMargin = 2;  // pixels between the preview's edge and the icon
 
 } // namespace
@@ -90,7 +88,7 @@ void ExecutablePage::deselectAll() {
 void ExecutablePage::singleFileRun() {
     const QString name = filEXE->FileName();
     if (name.isEmpty()) {
-        platform::MsgBox(kNothingSelectedText, platform::kMsgBoxCritical, kErrorTitle);
+        platform::ShowError(kNothingSelectedText);
         return;
     }
     cmdEXE2ICO->setText(kBusyCaption);
@@ -101,7 +99,7 @@ void ExecutablePage::singleFileRun() {
     (void)SaveExecutableIcon(state_.ImageList, executable, IconPathFor(executable));
     state_.ImageList.Clear();
     cmdEXE2ICO->setText(kIdleCaption);
-    platform::MsgBox(kDoneText, platform::kMsgBoxInformation, kNoticeTitle);
+    platform::ShowNotice(kDoneText);
 }
 
 // Every matching entry of the folder, also those the list does not show;
@@ -109,7 +107,7 @@ void ExecutablePage::singleFileRun() {
 void ExecutablePage::batchRun() {
     const QStringList names = FindExecutables(dirEXE->Path());
     if (names.isEmpty()) {
-        platform::MsgBox(kNoExecutablesText, platform::kMsgBoxCritical, kErrorTitle);
+        platform::ShowError(kNoExecutablesText);
         return;
     }
     if (state_.Form)
@@ -119,7 +117,7 @@ void ExecutablePage::batchRun() {
     if (state_.Form)
         state_.Form->setEnabled(true);
     cmdEXE2ICO->setText(kIdleCaption);
-    platform::MsgBox(kDoneText, platform::kMsgBoxInformation, kNoticeTitle);
+    platform::ShowNotice(kDoneText);
 }
 
 void ExecutablePage::createLists() {

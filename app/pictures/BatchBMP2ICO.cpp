@@ -18,8 +18,6 @@ namespace {
 
 const QString kNoBmpText = QStringLiteral("该文件夹中没有.BMP文件，请重选择文件夹。");
 const QString kBmpDoneText = QStringLiteral("BMP→ICO 转换完成！");
-const QString kErrorTitle = QStringLiteral("错误");
-const QString kNoticeTitle = QStringLiteral("提示");
 constexpr size_t kExtensionLength = 4;  // ".bmp" in any letter case
 
 // Loads the picture by its content and appends it to the list; the list's
@@ -42,7 +40,7 @@ void PicturePage::BatchBMP2ICO() {
     const std::string source = QFile::encodeName(dirPIC->Path()).toStdString();
     const std::vector<platform::FoundEntry> found = platform::FindFiles(source, "*.bmp");
     if (found.empty()) {
-        platform::MsgBox(kNoBmpText, platform::kMsgBoxCritical, kErrorTitle);
+        platform::ShowError(kNoBmpText);
         return;
     }
     setBusy(true);
@@ -58,5 +56,5 @@ void PicturePage::BatchBMP2ICO() {
         (void)platform::SavePicture(state_.ImageList.ExtractIcon(index), iconPath);
     }
     setBusy(false);
-    platform::MsgBox(kBmpDoneText, platform::kMsgBoxInformation, kNoticeTitle);
+    platform::ShowNotice(kBmpDoneText);
 }

@@ -22,8 +22,6 @@ const QString kNoPngText = QStringLiteral("该文件夹中没有.PNG文件，请
 const QString kPngDoneText = QStringLiteral("PNG→ICO 转换完成！");
 const QString kJobFailedText = QStringLiteral("无法启动PNG转换：转换程序或批处理文件无法写入或运行。");
 const QString kJobLostText = QStringLiteral("PNG转换程序已结束，但未能确认转换完成。");
-const QString kErrorTitle = QStringLiteral("错误");
-const QString kNoticeTitle = QStringLiteral("提示");
 
 } // namespace
 
@@ -32,7 +30,7 @@ void PicturePage::BatchPNG2ICO() {
         return;  // one job at a time (the disabled window normally sees to that)
     const std::string source = QFile::encodeName(dirPIC->Path()).toStdString();
     if (platform::FindFiles(source, "*.png").empty()) {
-        platform::MsgBox(kNoPngText, platform::kMsgBoxCritical, kErrorTitle);
+        platform::ShowError(kNoPngText);
         return;
     }
     setBusy(true);
@@ -81,7 +79,7 @@ void PicturePage::endPngJob() {
         state_.Timer->stop();
     job_->RemoveFiles();
     job_.reset();
-    platform::MsgBox(kPngDoneText, platform::kMsgBoxInformation, kNoticeTitle);
+    platform::ShowNotice(kPngDoneText);
 }
 
 void PicturePage::failPngJob(const QString& text) {
@@ -91,5 +89,5 @@ void PicturePage::failPngJob(const QString& text) {
         job_->RemoveWritten();
     job_.reset();
     setBusy(false);
-    platform::MsgBox(text, platform::kMsgBoxCritical, kErrorTitle);
+    platform::ShowError(text);
 }

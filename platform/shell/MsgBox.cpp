@@ -41,4 +41,12 @@ MsgBoxSink SetMsgBoxSink(MsgBoxSink sink) {
     return previous;
 }
 
+void ShowError(const QString& text) {
+    MsgBox(text, kMsgBoxCritical, QStringLiteral("错误"));
+}
+
+void ShowNotice(const QString& text) {
+    MsgBox(text, kMsgBoxInformation, QStringLiteral("提示"));
+}
+
 } // namespace platform

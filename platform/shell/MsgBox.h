@@ -12,6 +12,11 @@ inline constexpr int kMsgBoxInformation = 64;
 
 void MsgBox(const QString& text, int style, const QString& title);
 
+// The window's two kinds of box: errors (title "错误", stop icon) and
+// completion notices (title "提示", information icon).
+void ShowError(const QString& text);
+void ShowNotice(const QString& text);
+
 // Where message boxes go. Tests install a recorder; an empty function
 // brings back the real dialog. Returns the previous one.
 using MsgBoxSink = std::function<void(const QString& text, int style, const QString& title)>;

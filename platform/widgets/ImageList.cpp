@@ -3,6 +3,7 @@
 #include "platform/exeicons/IconImageInfo.h"
 #include "platform/files/ReplaceFile.h"
 #include "png2ico/icofile/SingleImageIcon.h"
+#include "png2ico/imaging/ImageBitmaps.h"
 #include "png2ico/imaging/Resampler.h"
 
 #include <QFile>
@@ -77,24 +78,10 @@ std::optional<icofile::StoredImage> DescribeStoredImage(const std::vector<uint8_
 
 // The 32-bit image and its mask (transparent where alpha is 0), encoded.
 bool EncodeImage(const QImage& picture, std::vector<uint8_t>* out) {
-    const QImage image = ToArgb32(picture);
-    if (image.isNull() || !FitsIcon(image))
-        return false;
     icofile::ColourBitmap colour;
-    colour.width = image.width();
-    colour.height = image.height();
     icofile::MaskBitmap mask;
-    mask.width = colour.width;
-    mask.height = colour.height;
-    const auto rowBytes = static_cast<size_t>(colour.width) * 4;
-    colour.bgra.resize(rowBytes * static_cast<size_t>(colour.height));
-    mask.transparent.reserve(static_cast<size_t>(colour.width) * static_cast<size_t>(colour.height));
-    for (int y = 0; y < image.height(); ++y) {
-        const uchar* row = image.constScanLine(y);
-        std::memcpy(colour.bgra.data() + rowBytes * static_cast<size_t>(y), row, rowBytes);
-        for (int x = 0; x < image.width(); ++x)
-            mask.transparent.push_back(qAlpha(reinterpret_cast<const QRgb*>(row)[x]) == 0 ? 1 : 0);
-    }
+    if (picture.isNull() || !FitsIcon(picture) || !imaging::BitmapsFromImage(picture, &colour, &mask))
+        return false;
     return icofile::EncodeSingleImageIcon(colour, mask, out);
 }
 

@@ -1,6 +1,7 @@
 #include "IconContainer.h"
 
 #include "png2ico/icofile/IconFile.h"
+#include "png2ico/imaging/ImageBitmaps.h"
 
 #include <cstdint>
 
@@ -9,27 +10,6 @@ namespace artwork {
 namespace {
 
 constexpr uint16_t kCursorType = 2;
-
-// The drawn image as the writer takes it: straight alpha, its mask set where
-// a pixel is fully transparent.
-void ToBitmaps(const QImage& source, icofile::ColourBitmap* colour, icofile::MaskBitmap* mask) {
-    const QImage image = source.convertToFormat(QImage::Format_ARGB32);
-    colour->width = mask->width = image.width();
-    colour->height = mask->height = image.height();
-    colour->bgra.resize(static_cast<size_t>(image.width()) * image.height() * 4);
-    mask->transparent.resize(static_cast<size_t>(image.width()) * image.height());
-    for (int y = 0; y < image.height(); ++y) {
-        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            const size_t i = static_cast<size_t>(y) * image.width() + x;
-            colour->bgra[4 * i] = static_cast<uint8_t>(qBlue(row[x]));
-            colour->bgra[4 * i + 1] = static_cast<uint8_t>(qGreen(row[x]));
-            colour->bgra[4 * i + 2] = static_cast<uint8_t>(qRed(row[x]));
-            colour->bgra[4 * i + 3] = static_cast<uint8_t>(qAlpha(row[x]));
-            mask->transparent[i] = qAlpha(row[x]) == 0;
-        }
-    }
-}
 
 } // namespace
 
@@ -41,9 +21,9 @@ QByteArray IconFileBytes(const std::vector<QImage>& images) {
     for (size_t i = 0; ok && i < images.size(); ++i) {
         icofile::ColourBitmap colour;
         icofile::MaskBitmap mask;
-        ToBitmaps(images[i], &colour, &mask);
+        ok = imaging::BitmapsFromImage(images[i], &colour, &mask);
         const icofile::IconImage image{static_cast<uint32_t>(i), &colour, &mask, icofile::kColours32Bit};
-        ok = icofile::WriteIconImage(&file, &image);
+        ok = ok && icofile::WriteIconImage(&file, &image);
     }
     ok = icofile::CloseIconFile(&file) && ok;
     return ok ? QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()))
