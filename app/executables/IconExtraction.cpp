@@ -10,7 +10,6 @@
 namespace {
 
 constexpr char kExecutablePattern[] = "*.exe";
-constexpr qsizetype kExtensionChars = 4;
 
 } // namespace
 
@@ -23,8 +22,8 @@ QStringList FindExecutables(const QString& folder) {
 }
 
 QString IconPathFor(const QString& executablePath) {
-    return executablePath.left(std::max<qsizetype>(executablePath.size() - kExtensionChars, 0)) +
-           QStringLiteral(".ico");
+    return QFile::decodeName(
+        QByteArray::fromStdString(platform::IconNameReplacingLastFour(QFile::encodeName(executablePath).toStdString())));
 }
 
 QString JoinFolder(const QString& folder, const QString& name) {

@@ -18,7 +18,6 @@ namespace {
 
 const QString kNoBmpText = QStringLiteral("该文件夹中没有.BMP文件，请重选择文件夹。");
 const QString kBmpDoneText = QStringLiteral("BMP→ICO 转换完成！");
-constexpr size_t kExtensionLength = 4;  // ".bmp" in any letter case
 
 // Loads the picture by its content and appends it to the list; the list's
 // index of it, or 0 when it cannot be loaded.
@@ -48,7 +47,7 @@ void PicturePage::BatchBMP2ICO() {
     state_.ImageList.Clear();
     const std::string target = QFile::encodeName(dirICO->Path()).toStdString();
     for (const platform::FoundEntry& entry : found) {
-        const std::string iconName = entry.name.substr(0, entry.name.size() - kExtensionLength) + ".ico";
+        const std::string iconName = platform::IconNameReplacingLastFour(entry.name);
         const int index = AddPicture(state_.ImageList, source + "/" + entry.name);
         if (index == 0)
             continue;

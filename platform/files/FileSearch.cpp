@@ -65,4 +65,9 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
     return folder.substr(0, end + 1) + "/" + name;
 }
 
+std::string IconNameReplacingLastFour(const std::string& nameOrPath) {
+    constexpr size_t kReplaced = 4;
+    return nameOrPath.substr(0, nameOrPath.size() - std::min(kReplaced, nameOrPath.size())) + ".ico";
+}
+
 } // namespace platform

@@ -26,4 +26,8 @@ std::vector<FoundEntry> FindFiles(const std::string& folder, const std::string& 
 // yields the name alone.
 std::string JoinPath(const std::string& folder, const std::string& name);
 
+// The window's icon name: the name or path without its last four characters
+// (".bmp", ".exe" in any letter case), followed by ".ico".
+std::string IconNameReplacingLastFour(const std::string& nameOrPath);
+
 } // namespace platform

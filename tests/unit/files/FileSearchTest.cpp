@@ -57,3 +57,10 @@ TEST(JoinPath, ExactlyOneSeparator) {
     EXPECT_EQ(JoinPath("", "a.png"), "a.png");
     EXPECT_EQ(JoinPath("rel//", "a"), "rel/a");
 }
+
+TEST(IconNameReplacingLastFour, KeepsTheBaseNameAndWritesLowerCase) {
+    EXPECT_EQ(platform::IconNameReplacingLastFour("SETUP.EXE"), "SETUP.ico");
+    EXPECT_EQ(platform::IconNameReplacingLastFour("/dir/Photo.Bmp"), "/dir/Photo.ico");
+    EXPECT_EQ(platform::IconNameReplacingLastFour("a.b.exe"), "a.b.ico");
+    EXPECT_EQ(platform::IconNameReplacingLastFour("exe"), ".ico");
+}
