@@ -1,7 +1,7 @@
 #pragma once
 // Values of the window that its pages share.
 
-#include "platform/widgets/ImageList.h"
+#include "platform/imagelist/ImageList.h"
 
 #include <QString>
 

@@ -4,7 +4,7 @@
 #include "app/executables/ExecutablePage.h"
 #include "app/pictures/PicturePage.h"
 #include "platform/widgets/Control.h"
-#include "resources/Artwork.h"
+#include "platform/artwork/Artwork.h"
 
 #include <algorithm>
 #include <utility>

@@ -10,7 +10,7 @@
 #include "app/pictures/PicturePage.h"
 #include "platform/shell/OpenUrl.h"
 #include "platform/widgets/Control.h"
-#include "resources/Artwork.h"
+#include "platform/artwork/Artwork.h"
 #include "resources/ProjectInfo.h"
 
 #include <QCloseEvent>

@@ -1,7 +1,7 @@
 // Trevalo: starts the window, runs its start-up and shows it.
 
 #include "app/frmMain.h"
-#include "resources/Artwork.h"
+#include "platform/artwork/Artwork.h"
 
 #include <QApplication>
 #include <QStyleFactory>

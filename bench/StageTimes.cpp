@@ -7,9 +7,9 @@
 //
 // usage: stage_times IN_DIR OUT_DIR [PASSES]
 
-#include "png2ico/icofile/IconFile.h"
-#include "png2ico/imaging/Imaging.h"
-#include "png2ico/imaging/SourcePicture.h"  // the decoded picture is owned here
+#include "libs/icofile/IconFile.h"
+#include "libs/imaging/Imaging.h"
+#include "libs/imaging/SourcePicture.h"  // the decoded picture is owned here
 
 #include <algorithm>
 #include <array>

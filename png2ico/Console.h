@@ -22,7 +22,4 @@ bool AskToContinue(std::ostream& out, std::istream& in);
 // The answers that mean yes: ja, yes, y, true, ok in any letter case, or exactly 1.
 bool IsYes(const std::string& word);
 
-// The whole program after start-up: parse, talk, convert. Returns the exit code (always 0).
-int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::istream& in);
-
 } // namespace png2ico

@@ -1,10 +1,11 @@
 #include "png2ico/ConvertFolder.h"
 
 #include "png2ico/Console.h"
-#include "png2ico/icofile/IconFile.h"
-#include "png2ico/imaging/Imaging.h"
-#include "png2ico/imaging/SourcePicture.h"
-#include "platform/files/FileSearch.h"
+#include "libs/icofile/IconFile.h"
+#include "libs/imaging/Imaging.h"
+#include "libs/imaging/SourcePicture.h"
+#include "libs/files/FileSearch.h"
+#include "libs/files/IconNames.h"
 
 #include <filesystem>
 #include <ostream>
@@ -40,18 +41,18 @@ bool EnsureFolder(const std::string& prefix, std::ostream& console) {
     return false;
 }
 
-void ConvertPictures(const std::string& in, const std::string& out, const std::vector<platform::FoundEntry>& pictures,
+void ConvertPictures(const std::string& in, const std::string& out, const std::vector<files::FoundEntry>& pictures,
                      const std::vector<imaging::SizeSpec>& sizeSpecs, bool silent, std::ostream& console) {
     size_t longest = 0;
     for (const auto& p : pictures)
         longest = std::max(longest, DisplayLength(p.name));
     for (const auto& p : pictures) {
-        const std::string inputPath = platform::JoinPath(in, p.name);
+        const std::string inputPath = files::JoinPath(in, p.name);
         if (!silent) {
             console << inputPath << ' ' << std::string(longest - DisplayLength(p.name) + 2, '.');
             console.flush();
         }
-        const bool ok = ConvertPicture(inputPath, platform::JoinPath(out, IconNameFor(p.name)), sizeSpecs);
+        const bool ok = ConvertPicture(inputPath, files::JoinPath(out, files::IconNameReplacingExtension(p.name)), sizeSpecs);
         if (!silent)
             PrintLine(console, ok ? "[OK]" : "[ERROR]");
     }
@@ -64,25 +65,20 @@ void ConvertFolderOnce(const std::string& in, const std::string& out, const std:
     if (!ec && !visited.insert(real).second)
         return;  // reached again through a link: already converted
 
-    const auto pictures = platform::FindFiles(in, "*.png");
+    const auto pictures = files::FindFiles(in, "*.png");
     if (!pictures.empty()) {
         if (!MakeOutputFolder(out, console))
             return;  // neither this folder's pictures nor its subfolders
         ConvertPictures(in, out, pictures, sizeSpecs, silent, console);
     }
-    for (const auto& entry : platform::FindFiles(in, "*.*")) {
+    for (const auto& entry : files::FindFiles(in, "*.*")) {
         if (entry.isDirectory && entry.name != "." && entry.name != "..")
-            ConvertFolderOnce(platform::JoinPath(in, entry.name), platform::JoinPath(out, entry.name), sizeSpecs, silent,
+            ConvertFolderOnce(files::JoinPath(in, entry.name), files::JoinPath(out, entry.name), sizeSpecs, silent,
                               console, visited);
     }
 }
 
 } // namespace
-
-std::string IconNameFor(const std::string& pictureName) {
-    const size_t dot = pictureName.rfind('.');
-    return (dot == std::string::npos ? pictureName : pictureName.substr(0, dot)) + ".ico";
-}
 
 bool MakeOutputFolder(const std::string& out, std::ostream& console) {
     for (size_t i = 0; i < out.size(); ++i) {

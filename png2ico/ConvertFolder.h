@@ -3,7 +3,7 @@
 // a folder becomes an icon in the mirrored output folder, then the subfolders
 // follow, depth first.
 
-#include "png2ico/imaging/IconSize.h"
+#include "libs/imaging/IconSize.h"
 
 #include <iosfwd>
 #include <string>
@@ -25,8 +25,5 @@ bool ConvertPicture(const std::string& inputPath, const std::string& outputPath,
 // Makes `out` one level at a time; prints the directory message and returns
 // false when a level does not exist afterwards.
 bool MakeOutputFolder(const std::string& out, std::ostream& console);
-
-// "Flower.PNG" -> "Flower.ico", "a.b.png" -> "a.b.ico": the extension from the last full stop.
-std::string IconNameFor(const std::string& pictureName);
 
 } // namespace png2ico

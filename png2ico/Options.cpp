@@ -1,6 +1,6 @@
 #include "png2ico/Options.h"
 
-#include "png2ico/imaging/Imaging.h"
+#include "libs/imaging/Imaging.h"
 
 #include <cctype>
 #include <climits>

@@ -1,7 +1,7 @@
 #pragma once
 // The converter's command line.
 
-#include "png2ico/imaging/IconSize.h"
+#include "libs/imaging/IconSize.h"
 
 #include <string>
 #include <vector>

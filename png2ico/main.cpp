@@ -1,5 +1,5 @@
 // png2ico: converts every PNG picture of a folder tree into Windows icons.
-#include "png2ico/Console.h"
+#include "png2ico/RunConverter.h"
 
 #include <QtGlobal>
 

@@ -1,7 +1,8 @@
 #include "IconExtraction.h"
 
 #include "modGetICO.h"
-#include "platform/files/FileSearch.h"
+#include "libs/files/FileSearch.h"
+#include "libs/files/IconNames.h"
 
 #include <QFile>
 
@@ -15,15 +16,15 @@ constexpr char kExecutablePattern[] = "*.exe";
 
 QStringList FindExecutables(const QString& folder) {
     QStringList names;
-    for (const platform::FoundEntry& found :
-         platform::FindFiles(QFile::encodeName(folder).toStdString(), kExecutablePattern))
+    for (const files::FoundEntry& found :
+         files::FindFiles(QFile::encodeName(folder).toStdString(), kExecutablePattern))
         names.push_back(QFile::decodeName(QByteArray::fromStdString(found.name)));
     return names;
 }
 
 QString IconPathFor(const QString& executablePath) {
     return QFile::decodeName(
-        QByteArray::fromStdString(platform::IconNameReplacingLastFour(QFile::encodeName(executablePath).toStdString())));
+        QByteArray::fromStdString(files::IconNameReplacingLastFour(QFile::encodeName(executablePath).toStdString())));
 }
 
 QString JoinFolder(const QString& folder, const QString& name) {

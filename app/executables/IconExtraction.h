@@ -3,7 +3,7 @@
 // naming an executable's icon file, and saving one executable's icon through
 // the scratch image list.
 
-#include "platform/widgets/ImageList.h"
+#include "platform/imagelist/ImageList.h"
 
 #include <QString>
 #include <QStringList>

@@ -3,7 +3,7 @@
 // for a file, taken over as a picture.
 
 #include "platform/shellicons/IconHandle.h"
-#include "platform/widgets/ImageList.h"
+#include "platform/imagelist/ImageList.h"
 
 #include <QString>
 

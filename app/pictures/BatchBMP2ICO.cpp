@@ -6,9 +6,10 @@
 #include "PicturePage.h"
 
 #include "app/SharedState.h"
-#include "platform/files/FileSearch.h"
+#include "libs/files/FileSearch.h"
+#include "libs/files/IconNames.h"
 #include "platform/shell/MsgBox.h"
-#include "png2ico/imaging/Imaging.h"
+#include "libs/imaging/Imaging.h"
 
 #include <QFile>
 
@@ -37,7 +38,7 @@ void PicturePage::BatchBMP2ICO() {
     // Names stay in the file system's bytes from search to load, so that any
     // name the system allows is found and loaded.
     const std::string source = QFile::encodeName(dirPIC->Path()).toStdString();
-    const std::vector<platform::FoundEntry> found = platform::FindFiles(source, "*.bmp");
+    const std::vector<files::FoundEntry> found = files::FindFiles(source, "*.bmp");
     if (found.empty()) {
         platform::ShowError(kNoBmpText);
         return;
@@ -46,8 +47,8 @@ void PicturePage::BatchBMP2ICO() {
     cmdPIC2ICO->repaint();  // the run keeps the event loop waiting until it ends
     state_.ImageList.Clear();
     const std::string target = QFile::encodeName(dirICO->Path()).toStdString();
-    for (const platform::FoundEntry& entry : found) {
-        const std::string iconName = platform::IconNameReplacingLastFour(entry.name);
+    for (const files::FoundEntry& entry : found) {
+        const std::string iconName = files::IconNameReplacingLastFour(entry.name);
         const int index = AddPicture(state_.ImageList, source + "/" + entry.name);
         if (index == 0)
             continue;

@@ -10,7 +10,7 @@
 #include "app/pictures/JobBatchFile.h"
 #include "app/pictures/JobFolder.h"
 #include "app/pictures/PngJob.h"
-#include "platform/files/FileSearch.h"
+#include "libs/files/FileSearch.h"
 #include "platform/shell/MsgBox.h"
 
 #include <QFile>
@@ -29,7 +29,7 @@ void PicturePage::BatchPNG2ICO() {
     if (job_)
         return;  // one job at a time (the disabled window normally sees to that)
     const std::string source = QFile::encodeName(dirPIC->Path()).toStdString();
-    if (platform::FindFiles(source, "*.png").empty()) {
+    if (files::FindFiles(source, "*.png").empty()) {
         platform::ShowError(kNoPngText);
         return;
     }

@@ -1,16 +1,16 @@
 #include "JobBatchFile.h"
 
-#include "platform/jobs/CommandLine.h"
+#include "app/pictures/JobFiles.h"
+#include "libs/cmdline/CommandLine.h"
 
 #include <QStringEncoder>
 
 namespace {
 
-constexpr char kMarkerLine[] = "over>overpng2ico.tmp";
 constexpr char kLineEnd[] = "\r\n";
 
 QString Quoted(const QString& path) {
-    return QString::fromStdString(platform::QuoteArgument(path.toStdString()));
+    return QString::fromStdString(cmdline::QuoteArgument(path.toStdString()));
 }
 
 bool BreaksLine(const QString& path) {
@@ -27,7 +27,7 @@ QString JobSizeList(const QStringList& captions) {
 }
 
 QString JobCommandLine(const QString& sizeList, const QString& source, const QString& target) {
-    return QStringLiteral("png2ico") + sizeList + QStringLiteral(" -i ") + Quoted(source) + QStringLiteral(" -o ") +
+    return QLatin1String(kConverterCommand) + sizeList + QStringLiteral(" -i ") + Quoted(source) + QStringLiteral(" -o ") +
            Quoted(target) + QStringLiteral(" -noconfirm -silent");
 }
 
@@ -35,7 +35,7 @@ std::optional<QByteArray> JobBatchFile(const QString& sizeList, const QString& s
     if (BreaksLine(source) || BreaksLine(target))
         return std::nullopt;
     const QString text = JobCommandLine(sizeList, source, target) + QLatin1String(kLineEnd) +
-                         QLatin1String(kMarkerLine) + QLatin1String(kLineEnd);
+                         QStringLiteral("over>") + QLatin1String(kJobMarkerFileName) + QLatin1String(kLineEnd);
     QStringEncoder encode(QStringConverter::System);
     QByteArray bytes = encode(text);
     if (encode.hasError())

@@ -3,11 +3,9 @@
 // marker, and where the leftovers are removed: the program folder when it
 // can be written, else a private temporary folder made once for this run.
 
-#include <QString>
+#include "app/pictures/JobFiles.h"
 
-inline constexpr char kConverterFileName[] = "png2ico.exe";
-inline constexpr char kJobBatchFileName[] = "png2ico.bat";
-inline constexpr char kJobMarkerFileName[] = "overpng2ico.tmp";
+#include <QString>
 
 // The job folder of this run, for the program's own folder.
 QString JobFolder();

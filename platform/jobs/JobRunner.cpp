@@ -1,6 +1,6 @@
 #include "platform/jobs/JobRunner.h"
 
-#include "platform/jobs/CommandLine.h"
+#include "libs/cmdline/CommandLine.h"
 
 #include <QDir>
 #include <QFile>
@@ -51,7 +51,7 @@ bool JobRunner::Start(const QString& batchFile, const QString& jobFolder) {
     if (!file.open(QIODevice::ReadOnly))
         return false;
     const QStringList lines = QString::fromUtf8(file.readAll()).split("\r\n");
-    const std::vector<std::string> args = SplitCommandLine(lines.value(0).toStdString());
+    const std::vector<std::string> args = cmdline::SplitCommandLine(lines.value(0).toStdString());
     if (args.empty())
         return false;
     const QString program = ResolveProgram(QString::fromStdString(args[0]), jobFolder);

@@ -1,7 +1,7 @@
 #include "platform/shellicons/GenericIcon.h"
 
 #include "platform/shellicons/LargeIconImage.h"
-#include "resources/Artwork.h"
+#include "platform/artwork/Artwork.h"
 
 namespace platform {
 namespace {

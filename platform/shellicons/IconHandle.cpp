@@ -1,7 +1,7 @@
 #include "platform/shellicons/IconHandle.h"
 
-#include "png2ico/icofile/IconFile.h"
-#include "png2ico/imaging/ImageBitmaps.h"
+#include "libs/icofile/IconFile.h"
+#include "platform/imagelist/ImageBitmaps.h"
 
 
 namespace platform {
@@ -10,7 +10,7 @@ namespace {
 std::vector<uint8_t> Dib32(const QImage& image) {
     icofile::ColourBitmap colour;
     icofile::MaskBitmap mask;
-    if (!imaging::BitmapsFromImage(image, &colour, &mask))
+    if (!platform::BitmapsFromImage(image, &colour, &mask))
         return {};
     return icofile::EncodeImageData(colour, mask, icofile::kColours32Bit);
 }

@@ -1,9 +1,9 @@
 #include "platform/shellicons/LargeIconImage.h"
 
-#include "platform/exeicons/DibDecoder.h"
-#include "platform/exeicons/DibLayout.h"
-#include "platform/exeicons/LargeIcon.h"
-#include "png2ico/imaging/Resampler.h"
+#include "libs/exeicons/DibDecoder.h"
+#include "libs/exeicons/DibLayout.h"
+#include "libs/exeicons/LargeIcon.h"
+#include "libs/imaging/Resampler.h"
 
 #include <QBuffer>
 #include <QByteArray>

@@ -1,7 +1,7 @@
 #pragma once
 // Turns an executable's icon group into the shell's large icon.
 
-#include "platform/exeicons/IconGroup.h"
+#include "libs/exeicons/IconGroup.h"
 #include "platform/shellicons/IconHandle.h"
 
 #include <optional>

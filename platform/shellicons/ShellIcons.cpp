@@ -1,6 +1,6 @@
 #include "platform/shellicons/ShellIcons.h"
 
-#include "platform/exeicons/ExeIconReader.h"
+#include "libs/exeicons/ExeIconReader.h"
 #include "platform/shellicons/GenericIcon.h"
 #include "platform/shellicons/LargeIconImage.h"
 

@@ -4,7 +4,7 @@
 // for a file (SHGetFileInfoA with SHGFI_ICON | SHGFI_LARGEICON). Both give
 // the first icon group's large icon at 32 x 32 (see LargeIconOf).
 
-#include "platform/exeicons/ExeIconError.h"
+#include "libs/exeicons/ExeIconError.h"
 #include "platform/shellicons/IconHandle.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 #include "DirListBox.h"
 
-#include "platform/files/FileSearch.h"
+#include "libs/files/FileSearch.h"
 #include "platform/widgets/Volumes.h"
 
 #include <QApplication>
@@ -123,12 +123,12 @@ void DirListBox::Fill() {
     }
     setCurrentRow(count() - 1);
     const std::string here = QFile::encodeName(path_).toStdString();
-    for (const FoundEntry& found : FindFiles(here, "*")) {
+    for (const files::FoundEntry& found : files::FindFiles(here, "*")) {
         if (!found.isDirectory || found.name.empty() || found.name[0] == '.')
             continue;  // dot-folders are hidden ones
         const QString name = QFile::decodeName(QByteArray::fromStdString(found.name));
         auto* entry = new QListWidgetItem(closed, name, this);
-        entry->setData(kPathRole, QFile::decodeName(QByteArray::fromStdString(JoinPath(here, found.name))));
+        entry->setData(kPathRole, QFile::decodeName(QByteArray::fromStdString(files::JoinPath(here, found.name))));
         entry->setData(kDepthRole, depth);
     }
 }

@@ -1,6 +1,6 @@
 #include "FileListBox.h"
 
-#include "platform/files/FileSearch.h"
+#include "libs/files/FileSearch.h"
 #include "platform/widgets/Volumes.h"
 
 #include <QDir>
@@ -15,7 +15,7 @@ namespace {
 
 bool MatchesAny(const QStringList& patterns, const std::string& name) {
     return std::any_of(patterns.begin(), patterns.end(), [&](const QString& p) {
-        return WildcardMatch(p.trimmed().toStdString(), name);
+        return files::WildcardMatch(p.trimmed().toStdString(), name);
     });
 }
 
@@ -98,7 +98,7 @@ void FileListBox::Fill() {
     clear();
     lastClicked_ = -1;
     const QStringList patterns = pattern_.split(QLatin1Char(';'), Qt::SkipEmptyParts);
-    for (const FoundEntry& found : FindFiles(QFile::encodeName(path_).toStdString(), "*")) {
+    for (const files::FoundEntry& found : files::FindFiles(QFile::encodeName(path_).toStdString(), "*")) {
         if (found.isDirectory || found.name.empty() || found.name[0] == '.')
             continue;
         if (MatchesAny(patterns, found.name))

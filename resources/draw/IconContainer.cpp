@@ -1,7 +1,7 @@
 #include "IconContainer.h"
 
-#include "png2ico/icofile/IconFile.h"
-#include "png2ico/imaging/ImageBitmaps.h"
+#include "libs/icofile/IconFile.h"
+#include "platform/imagelist/ImageBitmaps.h"
 
 #include <cstdint>
 
@@ -21,7 +21,7 @@ QByteArray IconFileBytes(const std::vector<QImage>& images) {
     for (size_t i = 0; ok && i < images.size(); ++i) {
         icofile::ColourBitmap colour;
         icofile::MaskBitmap mask;
-        ok = imaging::BitmapsFromImage(images[i], &colour, &mask);
+        ok = platform::BitmapsFromImage(images[i], &colour, &mask);
         const icofile::IconImage image{static_cast<uint32_t>(i), &colour, &mask, icofile::kColours32Bit};
         ok = ok && icofile::WriteIconImage(&file, &image);
     }

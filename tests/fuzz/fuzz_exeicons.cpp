@@ -2,10 +2,10 @@
 // DIB decoder and the large-icon choice over what it finds; and the decoder
 // straight over the input, for its own sake.
 
-#include "platform/exeicons/DibDecoder.h"
-#include "platform/exeicons/ExeIconReader.h"
-#include "platform/exeicons/LargeIcon.h"
-#include "platform/exeicons/MemoryByteSource.h"
+#include "libs/exeicons/DibDecoder.h"
+#include "libs/exeicons/ExeIconReader.h"
+#include "libs/exeicons/LargeIcon.h"
+#include "libs/exeicons/MemoryByteSource.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Fuzz target: decode any bytes as a picture, then make icon bitmaps of a few
 // sizes and depths from it, checking what every result must satisfy.
 
-#include "png2ico/imaging/Imaging.h"
+#include "libs/imaging/Imaging.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,8 +2,8 @@
 // Executables for the executable page's tests, made by the fixture writer,
 // and independent readers of the icon files the page writes.
 
-#include "tests/support/pe/IconFixtures.h"
-#include "tests/support/pe/PeWriter.h"
+#include "samples/exewriter/IconFixtures.h"
+#include "samples/exewriter/PeWriter.h"
 
 #include <QImage>
 #include <QString>

@@ -5,9 +5,9 @@
 
 #include "app/executables/IconExtraction.h"
 #include "app/executables/modGetICO.h"
-#include "resources/Artwork.h"
-#include "tests/support/pe/NeWriter.h"
-#include "tests/support/pe/PngWriter.h"
+#include "platform/artwork/Artwork.h"
+#include "samples/exewriter/NeWriter.h"
+#include "samples/exewriter/PngWriter.h"
 
 #include <QDir>
 #include <QDirIterator>

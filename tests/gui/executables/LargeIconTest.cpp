@@ -6,9 +6,9 @@
 
 #include "platform/shellicons/GenericIcon.h"
 #include "platform/shellicons/ShellIcons.h"
-#include "resources/Artwork.h"
-#include "tests/support/pe/NeWriter.h"
-#include "tests/support/pe/PngWriter.h"
+#include "platform/artwork/Artwork.h"
+#include "samples/exewriter/NeWriter.h"
+#include "samples/exewriter/PngWriter.h"
 
 #include "TestSupport.h"
 

@@ -6,7 +6,7 @@
 #include "PageFixture.h"
 
 #include "app/pictures/JobBatchFile.h"
-#include "platform/jobs/CommandLine.h"
+#include "libs/cmdline/CommandLine.h"
 
 namespace fs = std::filesystem;
 
@@ -118,7 +118,7 @@ TEST_P(PathQuotingTest, EachPathReachesTheConverterAsOneArgument) {
                                  " -noconfirm -silent\r\nover>overpng2ico.tmp\r\n";
     EXPECT_TRUE(testsupport::BytesEqual(Bytes(expected), Bytes(batch), std::string("path-") + c.label + ".bat"));
 
-    const std::vector<std::string> args = platform::SplitCommandLine(batch.substr(0, batch.find("\r\n")));
+    const std::vector<std::string> args = cmdline::SplitCommandLine(batch.substr(0, batch.find("\r\n")));
     ASSERT_EQ(args.size(), 28u);  // png2ico, 7 x (-s size 32bpp), -i, -o, two switches
     EXPECT_EQ(args[23], source.string());
     EXPECT_EQ(args[25], target.string());

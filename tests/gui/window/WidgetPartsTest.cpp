@@ -4,7 +4,6 @@
 #include "platform/widgets/CheckBox.h"
 #include "platform/widgets/Control.h"
 #include "platform/widgets/CursorFile.h"
-#include "platform/widgets/ImageList.h"
 #include "platform/widgets/Line.h"
 #include "platform/widgets/OleColor.h"
 
@@ -65,27 +64,6 @@ TEST(Line, SpansFromX1ToX2WithoutTheLastPixel) {
     platform::Line reversed(7320, 6250, 960, &form);
     EXPECT_EQ(reversed.geometry(), QRect(417, 64, 71, 1));
     EXPECT_TRUE(line.testAttribute(Qt::WA_TransparentForMouseEvents));
-}
-
-TEST(ImageList, AddsByIndexFromOneAndRefusesMissingPicturesAndTakenKeys) {
-    platform::ImageList list;
-    EXPECT_EQ(list.MaskColor(), 0x00C0C0C0u);
-    EXPECT_EQ(list.BackColor(), platform::kWindowBackground);
-    EXPECT_EQ(list.ImageWidth(), 0);
-    QImage picture(32, 24, QImage::Format_ARGB32);
-    picture.fill(Qt::red);
-    EXPECT_EQ(list.Add(picture, QStringLiteral("/a.exe")), 1);
-    EXPECT_EQ(list.Add(picture), 2);
-    EXPECT_EQ(list.Add(picture, QStringLiteral("/a.exe")), 0);
-    EXPECT_EQ(list.Add(QImage(), QStringLiteral("/b.exe")), 0);
-    EXPECT_EQ(list.Count(), 2);
-    EXPECT_EQ(list.ImageWidth(), 32);
-    EXPECT_EQ(list.ImageHeight(), 24);
-    EXPECT_EQ(list.IndexOf(QStringLiteral("/a.exe")), 1);
-    EXPECT_TRUE(list.Image(3).isNull());
-    list.Clear();
-    EXPECT_EQ(list.Count(), 0);
-    EXPECT_EQ(list.Add(picture, QStringLiteral("/a.exe")), 1);
 }
 
 namespace {

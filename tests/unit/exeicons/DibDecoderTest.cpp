@@ -1,10 +1,10 @@
 // Decoding icon DIBs into straight-alpha BGRA pixels, checked against
 // concrete pixel values; and reading sizes from DIB and PNG headers.
 
-#include "platform/exeicons/DibDecoder.h"
-#include "platform/exeicons/IconImageInfo.h"
-#include "tests/support/pe/IconFixtures.h"
-#include "tests/support/pe/PngWriter.h"
+#include "libs/exeicons/DibDecoder.h"
+#include "libs/exeicons/IconImageInfo.h"
+#include "samples/exewriter/IconFixtures.h"
+#include "samples/exewriter/PngWriter.h"
 
 #include <QImage>
 

@@ -3,10 +3,10 @@
 #include "Fixtures.h"
 
 #include "TestSupport.h"
-#include "platform/exeicons/DibDecoder.h"
-#include "platform/exeicons/FileByteSource.h"
-#include "platform/exeicons/LargeIcon.h"
-#include "tests/support/pe/PngWriter.h"
+#include "libs/exeicons/DibDecoder.h"
+#include "libs/exeicons/FileByteSource.h"
+#include "libs/exeicons/LargeIcon.h"
+#include "samples/exewriter/PngWriter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 #pragma once
 // Fixture executables shared by the icon reader's tests.
 
-#include "platform/exeicons/ExeIconReader.h"
-#include "platform/exeicons/MemoryByteSource.h"
-#include "tests/support/pe/IconFixtures.h"
-#include "tests/support/pe/NeWriter.h"
-#include "tests/support/pe/PeWriter.h"
+#include "libs/exeicons/ExeIconReader.h"
+#include "libs/exeicons/MemoryByteSource.h"
+#include "samples/exewriter/IconFixtures.h"
+#include "samples/exewriter/NeWriter.h"
+#include "samples/exewriter/PeWriter.h"
 
 #include <cstdint>
 #include <vector>

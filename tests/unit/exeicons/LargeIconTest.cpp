@@ -1,6 +1,6 @@
 // Choosing the large icon among a group's images.
 
-#include "platform/exeicons/LargeIcon.h"
+#include "libs/exeicons/LargeIcon.h"
 
 #include <gtest/gtest.h>
 

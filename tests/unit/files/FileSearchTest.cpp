@@ -1,12 +1,13 @@
-#include "platform/files/FileSearch.h"
+#include "libs/files/FileSearch.h"
+#include "libs/files/IconNames.h"
 
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
-using platform::FindFiles;
-using platform::JoinPath;
-using platform::WildcardMatch;
+using files::FindFiles;
+using files::JoinPath;
+using files::WildcardMatch;
 
 TEST(WildcardMatch, IgnoresAsciiLetterCase) {
     EXPECT_TRUE(WildcardMatch("*.png", "a.png"));
@@ -59,8 +60,14 @@ TEST(JoinPath, ExactlyOneSeparator) {
 }
 
 TEST(IconNameReplacingLastFour, KeepsTheBaseNameAndWritesLowerCase) {
-    EXPECT_EQ(platform::IconNameReplacingLastFour("SETUP.EXE"), "SETUP.ico");
-    EXPECT_EQ(platform::IconNameReplacingLastFour("/dir/Photo.Bmp"), "/dir/Photo.ico");
-    EXPECT_EQ(platform::IconNameReplacingLastFour("a.b.exe"), "a.b.ico");
-    EXPECT_EQ(platform::IconNameReplacingLastFour("exe"), ".ico");
+    EXPECT_EQ(files::IconNameReplacingLastFour("SETUP.EXE"), "SETUP.ico");
+    EXPECT_EQ(files::IconNameReplacingLastFour("/dir/Photo.Bmp"), "/dir/Photo.ico");
+    EXPECT_EQ(files::IconNameReplacingLastFour("a.b.exe"), "a.b.ico");
+    EXPECT_EQ(files::IconNameReplacingLastFour("exe"), ".ico");
+}
+
+TEST(IconNameReplacingExtension, ReplacesFromTheLastFullStop) {
+    EXPECT_EQ(files::IconNameReplacingExtension("Flower.PNG"), "Flower.ico");
+    EXPECT_EQ(files::IconNameReplacingExtension("a.b.png"), "a.b.ico");
+    EXPECT_EQ(files::IconNameReplacingExtension(".png"), ".ico");
 }

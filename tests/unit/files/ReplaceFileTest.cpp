@@ -1,4 +1,4 @@
-#include "platform/files/ReplaceFile.h"
+#include "libs/files/ReplaceFile.h"
 
 #include "TestSupport.h"
 
@@ -11,7 +11,7 @@
 #include <unistd.h>
 
 namespace fs = std::filesystem;
-using platform::ReplaceFile;
+using files::ReplaceFile;
 
 TEST(ReplaceFile, ReplacesTheWholeFile) {
     testsupport::TempDir dir;

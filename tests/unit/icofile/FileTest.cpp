@@ -2,7 +2,7 @@
 // replaced files, and write errors that must not pass as success.
 #include "IconTestImages.h"
 
-#include "png2ico/icofile/FileSink.h"
+#include "libs/icofile/FileSink.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>

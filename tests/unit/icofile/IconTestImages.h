@@ -1,7 +1,7 @@
 #pragma once
 // Test images for the icon writer and readers of the bytes it writes.
 
-#include "png2ico/icofile/IconFile.h"
+#include "libs/icofile/IconFile.h"
 
 #include <cstdint>
 #include <functional>

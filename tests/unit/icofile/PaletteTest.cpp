@@ -3,8 +3,8 @@
 // and the same bytes on every run.
 #include "IconTestImages.h"
 
-#include "png2ico/icofile/ColourReduction.h"
-#include "png2ico/icofile/NearestColour.h"
+#include "libs/icofile/ColourReduction.h"
+#include "libs/icofile/NearestColour.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // mask bits from the most significant bit.
 #include "IconTestImages.h"
 
-#include "png2ico/icofile/ColourReduction.h"
+#include "libs/icofile/ColourReduction.h"
 
 #include <gtest/gtest.h>
 

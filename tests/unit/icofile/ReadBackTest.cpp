@@ -5,7 +5,7 @@
 // hand, as is the mask where no reader applies it.
 #include "IconTestImages.h"
 
-#include "png2ico/icofile/ColourReduction.h"
+#include "libs/icofile/ColourReduction.h"
 #include "TestSupport.h"
 
 #include <gtest/gtest.h>

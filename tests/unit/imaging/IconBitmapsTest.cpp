@@ -4,8 +4,8 @@
 
 #include "TestPictures.h"
 
-#include "png2ico/imaging/Imaging.h"
-#include "png2ico/imaging/SourcePicture.h"
+#include "libs/imaging/Imaging.h"
+#include "libs/imaging/SourcePicture.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,8 @@
 #include "TestPictures.h"
 #include "TestSupport.h"
 
-#include "png2ico/imaging/Imaging.h"
-#include "png2ico/imaging/SourcePicture.h"
+#include "libs/imaging/Imaging.h"
+#include "libs/imaging/SourcePicture.h"
 
 #include <QByteArray>
 #include <QImage>

@@ -5,7 +5,7 @@
 #include "ReferenceBicubic.h"
 #include "TestPictures.h"
 
-#include "png2ico/imaging/Resampler.h"
+#include "libs/imaging/Resampler.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // test: it prints milliseconds and asserts nothing.
 //   imaging_timing [repeats [edge]]
 
-#include "png2ico/imaging/Imaging.h"
-#include "png2ico/imaging/SourcePicture.h"
+#include "libs/imaging/Imaging.h"
+#include "libs/imaging/SourcePicture.h"
 
 #include <QBuffer>
 #include <QImage>

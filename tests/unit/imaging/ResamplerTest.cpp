@@ -3,8 +3,8 @@
 
 #include "TestPictures.h"
 
-#include "png2ico/imaging/BicubicWeights.h"
-#include "png2ico/imaging/Resampler.h"
+#include "libs/imaging/BicubicWeights.h"
+#include "libs/imaging/Resampler.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // Pictures for the imaging tests, made by code: straight-alpha BGRA pixels,
 // and the same pictures encoded in the formats the loader must read.
 
-#include "png2ico/imaging/PixelView.h"
+#include "libs/imaging/PixelView.h"
 
 #include <QByteArray>
 #include <QImage>

@@ -188,9 +188,3 @@ TEST(ConvertFolder, EmptyInputFolderMeansTheCurrentFolder) {
     EXPECT_EQ(console.str(), "here.png ..[OK]\n");
     EXPECT_TRUE(fs::exists(dir / "out/here.ico"));
 }
-
-TEST(IconNameFor, ReplacesFromTheLastFullStop) {
-    EXPECT_EQ(png2ico::IconNameFor("Flower.PNG"), "Flower.ico");
-    EXPECT_EQ(png2ico::IconNameFor("a.b.png"), "a.b.ico");
-    EXPECT_EQ(png2ico::IconNameFor(".png"), ".ico");
-}

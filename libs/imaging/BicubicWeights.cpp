@@ -1,0 +1,67 @@
+#include "libs/imaging/BicubicWeights.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace imaging {
+
+namespace {
+
+constexpr double kKeysA = -0.5;
+constexpr double kKernelRadius = 2.0;
+// Below this sum the taps inside the picture carry no usable weight.
+constexpr double kSmallestWeightSum = 1e-9;
+
+} // namespace
+
+double KeysKernel(double x) {
+    x = std::fabs(x);
+    if (x < 1.0)
+        return ((kKeysA + 2.0) * x - (kKeysA + 3.0)) * x * x + 1.0;
+    if (x < 2.0)
+        return ((kKeysA * x - 5.0 * kKeysA) * x + 8.0 * kKeysA) * x - 4.0 * kKeysA;
+    return 0.0;
+}
+
+AxisWeights MakeAxisWeights(int32_t sourcePixels, double sourceExtent, int32_t targetPixels) {
+    const double scale = sourceExtent / targetPixels;
+    const double widen = std::max(scale, 1.0);
+    const double support = kKernelRadius * widen;
+
+    AxisWeights table;
+    table.taps = static_cast<int32_t>(2.0 * std::ceil(support)) + 1;
+    table.taps = std::min(table.taps, sourcePixels);
+    table.first.resize(targetPixels);
+    table.weights.assign(static_cast<size_t>(targetPixels) * table.taps, 0.0f);
+
+    std::vector<double> w(static_cast<size_t>(table.taps) + 2);
+    for (int32_t d = 0; d < targetPixels; ++d) {
+        const double centre = (d + 0.5) * scale - 0.5;
+        int32_t lo = static_cast<int32_t>(std::floor(centre - support)) + 1;
+        int32_t hi = static_cast<int32_t>(std::ceil(centre + support)) - 1;
+        lo = std::max(lo, 0);
+        hi = std::min(hi, sourcePixels - 1);
+        int32_t n = std::max(hi - lo + 1, 0);
+        n = std::min(n, table.taps);
+        double sum = 0.0;
+        for (int32_t k = 0; k < n; ++k) {
+            w[k] = KeysKernel((lo + k - centre) / widen);
+            sum += w[k];
+        }
+        if (n == 0 || sum < kSmallestWeightSum) {
+            // Cannot happen for centres inside the picture; take the nearest pixel.
+            lo = std::clamp(static_cast<int32_t>(std::lround(centre)), 0, sourcePixels - 1);
+            n = 1;
+            w[0] = sum = 1.0;
+        }
+        // Keep the window inside the picture so that all taps can be read.
+        const int32_t start = std::min(lo, sourcePixels - table.taps);
+        table.first[d] = start;
+        float* out = &table.weights[static_cast<size_t>(d) * table.taps];
+        for (int32_t k = 0; k < n; ++k)
+            out[lo - start + k] = static_cast<float>(w[k] / sum);
+    }
+    return table;
+}
+
+} // namespace imaging

@@ -1,0 +1,142 @@
+#include "libs/imaging/Imaging.h"
+
+#include "libs/imaging/SourcePicture.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QFile>
+#include <QImageReader>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <limits>
+#include <new>
+
+namespace imaging {
+
+namespace {
+
+// Decoders may allocate up to the pixel limit at 16 bits per channel; this
+// guards the formats whose size is only known while decoding.
+constexpr int64_t kDecodeBytesPerPixel = 8;
+
+int DecodeAllocationLimitMb(int64_t maxPixels) {
+    constexpr int64_t kMb = 1024 * 1024;
+    return static_cast<int>(std::max<int64_t>(1, (maxPixels * kDecodeBytesPerPixel + kMb - 1) / kMb));
+}
+
+// Mask threshold for depths that store no alpha.
+constexpr int kOpaqueFromAlpha = 127;
+
+bool WithinPixelLimit(const QSize& size, int64_t maxPixels) {
+    return size.width() > 0 && size.height() > 0 && int64_t{size.width()} * size.height() <= maxPixels;
+}
+
+std::unique_ptr<SourcePicture> Decode(QIODevice* device, int64_t maxPixels) {
+    QImageReader::setAllocationLimit(DecodeAllocationLimitMb(maxPixels));
+    QImageReader reader(device);
+    reader.setDecideFormatFromContent(true);
+    // A header that declares a huge picture is refused before any pixel
+    // memory is asked for.
+    const QSize declared = reader.size();
+    if (declared.isValid() && !WithinPixelLimit(declared, maxPixels))
+        return nullptr;
+    QImage image;
+    if (!reader.read(&image) || image.isNull() || !WithinPixelLimit(image.size(), maxPixels))
+        return nullptr;
+    return SourcePicture::FromImage(std::move(image));
+}
+
+void MakeMask(const icofile::ColourBitmap& colour, int32_t bitsPerPixel, icofile::MaskBitmap* mask) {
+    mask->width = colour.width;
+    mask->height = colour.height;
+    mask->transparent.resize(static_cast<size_t>(colour.width) * colour.height);
+    // With an alpha channel only the fully transparent pixels are masked;
+    // without one every pixel below half opacity is.
+    const int opaqueFrom = bitsPerPixel == 32 ? 1 : kOpaqueFromAlpha;
+    for (size_t i = 0; i < mask->transparent.size(); ++i)
+        mask->transparent[i] = colour.bgra[4 * i + 3] < opaqueFrom ? 1 : 0;
+}
+
+} // namespace
+
+std::unique_ptr<SourcePicture> LoadPicture(const std::string& path) {
+    try {
+        // Only files hold pictures; a pipe or a device could block or never end.
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(std::filesystem::path(path), error))
+            return nullptr;
+        // Opened by its bytes, so that any file name the system allows works.
+        std::FILE* handle = std::fopen(path.c_str(), "rb");
+        if (handle == nullptr)
+            return nullptr;
+        QFile file;
+        if (!file.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            std::fclose(handle);
+            return nullptr;
+        }
+        return Decode(&file, kMaxPicturePixels);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+std::unique_ptr<SourcePicture> LoadPictureFromMemory(const uint8_t* data, size_t size) {
+    return LoadPictureFromMemory(data, size, kMaxPicturePixels);
+}
+
+std::unique_ptr<SourcePicture> LoadPictureFromMemory(const uint8_t* data, size_t size, int64_t maxPixels) {
+    if (data == nullptr || size == 0 || size > static_cast<size_t>(std::numeric_limits<qsizetype>::max()))
+        return nullptr;
+    maxPixels = std::min(maxPixels, kMaxPicturePixels);
+    try {
+        QBuffer buffer;
+        buffer.setData(QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
+        if (!buffer.open(QIODevice::ReadOnly))
+            return nullptr;
+        return Decode(&buffer, maxPixels);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+bool IsIconDepth(int32_t bitsPerPixel) {
+    return bitsPerPixel == 4 || bitsPerPixel == 8 || bitsPerPixel == 16 || bitsPerPixel == 24 ||
+           bitsPerPixel == 32;
+}
+
+uint32_t ColourCountForDepth(int32_t bitsPerPixel) {
+    switch (bitsPerPixel) {
+    case 4: return icofile::kColours4Bit;
+    case 8: return icofile::kColours8Bit;
+    case 16: return icofile::kColours16Bit;
+    case 24: return icofile::kColours24Bit;
+    default: return icofile::kColours32Bit;
+    }
+}
+
+bool MakeIconBitmaps(SourcePicture& source, int32_t size, int32_t bitsPerPixel, icofile::ColourBitmap* colour,
+                     icofile::MaskBitmap* mask) {
+    if (colour == nullptr || mask == nullptr || size <= 0 || size > icofile::kMaxEdgeLength ||
+        !IsIconDepth(bitsPerPixel))
+        return false;
+    try {
+        icofile::ColourBitmap canvas;
+        canvas.width = canvas.height = size;
+        canvas.bgra.resize(static_cast<size_t>(size) * size * 4);
+        // Source-over onto a cleared, fully transparent canvas leaves exactly
+        // the resampled pixels, so they are written to the canvas directly.
+        if (!source.resampler().Resample(PixelTarget{canvas.bgra.data(), size, size, ptrdiff_t{size} * 4}))
+            return false;
+        icofile::MaskBitmap bits;
+        MakeMask(canvas, bitsPerPixel, &bits);
+        *colour = std::move(canvas);
+        *mask = std::move(bits);
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+} // namespace imaging

@@ -1,0 +1,199 @@
+#include "libs/imaging/Resampler.h"
+
+#include "libs/imaging/BicubicWeights.h"
+#include "libs/imaging/RowWindow.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+namespace imaging {
+
+namespace {
+
+// Shrinking by this factor or more halves the picture with a box first: the
+// box is far cheaper per source pixel than the widened kernel, and what is
+// left for the kernel to do stays between 1.5 and 3.
+constexpr double kPrereduceFactor = 3.0;
+
+// Rows of premultiplied floats made from the full-size picture on the way
+// are kept up to about this many bytes; past that (only for extreme
+// reductions of one axis) rows are made again when needed.
+constexpr size_t kWindowBytes = size_t{8} << 20;
+// The vertical pass needs this many rows at a time.
+constexpr int32_t kRowsPerGroup = 4;
+// Below this many bytes of floats the full-size picture is premultiplied
+// once and shared by every size that filters it unhalved (a 512 x 512
+// picture at most): a small constant next to the decoded picture.
+constexpr size_t kFullLevelBytes = size_t{4} << 20;
+
+// One target row's worth of the vertical pass: the weighted sum of `taps`
+// source rows from `first` on, fetched with `rowAt` four at a time. Each
+// pixel of the row in between is stored once per four rows rather than once
+// per row; the taps of weight 0 at the ends (the picture's edges) are skipped.
+template <typename RowAt>
+void VerticalPass(RowAt&& rowAt, int32_t first, const float* weights, int32_t taps, int32_t width, Vec4* out) {
+    int32_t begin = 0;
+    int32_t end = taps;
+    while (end > 1 && weights[end - 1] == 0.0f)
+        --end;
+    while (begin < end - 1 && weights[begin] == 0.0f)
+        ++begin;
+    for (int32_t k = begin; k < end; k += kRowsPerGroup) {
+        // A short last group repeats its first row with weight 0.
+        const Vec4* r[kRowsPerGroup];
+        float w[kRowsPerGroup];
+        for (int32_t i = 0; i < kRowsPerGroup; ++i) {
+            r[i] = k + i < end ? rowAt(first + k + i) : r[0];
+            w[i] = k + i < end ? weights[k + i] : 0.0f;
+        }
+        const Vec4 w0 = Splat(w[0]), w1 = Splat(w[1]), w2 = Splat(w[2]), w3 = Splat(w[3]);
+        if (k == begin) {
+            for (int32_t x = 0; x < width; ++x)
+                out[x] = (r[0][x] * w0 + r[1][x] * w1) + (r[2][x] * w2 + r[3][x] * w3);
+        } else {
+            for (int32_t x = 0; x < width; ++x)
+                out[x] += (r[0][x] * w0 + r[1][x] * w1) + (r[2][x] * w2 + r[3][x] * w3);
+        }
+    }
+}
+
+// The horizontal pass over one row, straight into the target's bytes. Two
+// sums per pixel, over the even and the odd taps, halve the chain of
+// dependent additions.
+// `weights` holds each tap's weight in all four lanes, so that a tap is one
+// load, one multiply and one add.
+void HorizontalPass(const Vec4* in, const AxisWeights& table, const Vec4* weights, int32_t width, uint8_t* out) {
+    const int32_t taps = table.taps;
+    for (int32_t d = 0; d < width; ++d) {
+        const Vec4* p = in + table.first[d];
+        const Vec4* w = weights + static_cast<size_t>(d) * taps;
+        Vec4 even = Splat(0.0f);
+        Vec4 odd = Splat(0.0f);
+        int32_t k = 0;
+        for (; k + 1 < taps; k += 2) {
+            even += p[k] * w[k];
+            odd += p[k + 1] * w[k + 1];
+        }
+        if (k < taps)
+            even += p[k] * w[k];
+        StoreStraight(even + odd, out + 4 * d);
+    }
+}
+
+std::vector<Vec4> SplatWeights(const AxisWeights& table) {
+    std::vector<Vec4> out(table.weights.size());
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] = Splat(table.weights[i]);
+    return out;
+}
+
+} // namespace
+
+Resampler::Resampler(PixelView source) : Resampler(source, Options{}) {}
+
+Resampler::Resampler(PixelView source, Options options) : source_(source), options_(options) {}
+
+bool Resampler::Resample(const PixelTarget& target) {
+    if (source_.bgra == nullptr || source_.width <= 0 || source_.height <= 0 || target.bgra == nullptr ||
+        target.width <= 0 || target.height <= 0)
+        return false;
+    if (target.width == source_.width && target.height == source_.height) {
+        Copy(target);
+        return true;
+    }
+    int32_t halvings = 0;
+    if (options_.boxPrereduce) {
+        double extentX = source_.width;
+        double extentY = source_.height;
+        while (extentX >= kPrereduceFactor * target.width && extentY >= kPrereduceFactor * target.height) {
+            extentX /= 2.0;
+            extentY /= 2.0;
+            ++halvings;
+        }
+    }
+    try {
+        Filter(target, halvings);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+size_t Resampler::levelBytes() const {
+    size_t bytes = full_.pixels ? full_.bytes() : 0;
+    for (const auto& level : levels_)
+        bytes += level.bytes();
+    return bytes;
+}
+
+// Unscaled: the pixels as they are, but fully transparent ones cleared, as
+// every filtered size has them.
+void Resampler::Copy(const PixelTarget& target) const {
+    for (int32_t y = 0; y < target.height; ++y) {
+        uint8_t* out = target.row(y);
+        std::memcpy(out, source_.row(y), static_cast<size_t>(target.width) * 4);
+        for (int32_t x = 0; x < target.width; ++x)
+            if (out[4 * x + 3] == 0)
+                std::memset(out + 4 * x, 0, 4);
+    }
+}
+
+const PremultipliedLevel& Resampler::Level(int32_t halvings) {
+    const size_t index = static_cast<size_t>(halvings) - 1;
+    if (levels_.size() <= index)
+        levels_.resize(index + 1);
+    if (!levels_[index].pixels) {
+        PremultipliedLevel level;
+        if (halvings == 1)
+            level = FullLevel() ? HalveLevel(*FullLevel()) : HalveStraight(source_);
+        else if (halvings == 2 && !levels_[0].pixels && !FullLevel())
+            level = QuarterStraight(source_);  // the first halving is not wanted itself
+        else
+            level = HalveLevel(Level(halvings - 1));
+        levels_[index] = std::move(level);
+    }
+    return levels_[index];
+}
+
+const PremultipliedLevel* Resampler::FullLevel() {
+    const size_t bytes = static_cast<size_t>(source_.width) * static_cast<size_t>(source_.height) * sizeof(Vec4);
+    if (bytes > kFullLevelBytes)
+        return nullptr;
+    if (!full_.pixels)
+        full_ = PremultiplyStraight(source_);
+    return &full_;
+}
+
+void Resampler::Filter(const PixelTarget& target, int32_t halvings) {
+    const PremultipliedLevel* level = halvings > 0 ? &Level(halvings) : FullLevel();
+    const int32_t width = level ? level->width : source_.width;
+    const int32_t height = level ? level->height : source_.height;
+    const AxisWeights columns =
+        MakeAxisWeights(width, level ? level->extentX : source_.width, target.width);
+    const AxisWeights rows = MakeAxisWeights(height, level ? level->extentY : source_.height, target.height);
+
+    const std::vector<Vec4> columnWeights = SplatWeights(columns);
+    std::vector<Vec4> between(width);
+    const float* weights = rows.weights.data();
+    if (level) {
+        const auto rowAt = [level](int32_t y) { return level->row(y); };
+        for (int32_t y = 0; y < target.height; ++y, weights += rows.taps) {
+            VerticalPass(rowAt, rows.first[y], weights, rows.taps, width, between.data());
+            HorizontalPass(between.data(), columns, columnWeights.data(), target.width, target.row(y));
+        }
+        return;
+    }
+    // Consecutive target rows share most of their source rows: a ring of
+    // premultiplied rows, at least one group and at most a full window.
+    const size_t rowBytes = static_cast<size_t>(width) * sizeof(Vec4);
+    const auto budget = static_cast<int32_t>(std::min<size_t>(kWindowBytes / rowBytes, rows.taps));
+    RowWindow window(source_, std::max(budget, std::min(kRowsPerGroup, rows.taps)));
+    const auto rowAt = [&window](int32_t y) { return window.row(y); };
+    for (int32_t y = 0; y < target.height; ++y, weights += rows.taps) {
+        VerticalPass(rowAt, rows.first[y], weights, rows.taps, width, between.data());
+        HorizontalPass(between.data(), columns, columnWeights.data(), target.width, target.row(y));
+    }
+}
+
+} // namespace imaging

@@ -1,0 +1,30 @@
+#pragma once
+// Premultiplied float rows of a straight-alpha picture, made on demand and
+// kept in a small ring: filtering straight from the full-size picture then
+// needs a few rows of floats instead of a float copy of the whole picture.
+
+#include "libs/imaging/PixelVector.h"
+#include "libs/imaging/PixelView.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace imaging {
+
+class RowWindow {
+public:
+    // Holds `capacity` rows, row y in slot y % capacity, so any `capacity`
+    // consecutive rows can be held at once; a row pushed out is made again
+    // when asked for. Throws std::bad_alloc.
+    RowWindow(const PixelView& source, int32_t capacity);
+
+    const Vec4* row(int32_t y);
+
+private:
+    PixelView source_;
+    int32_t capacity_;
+    std::vector<Vec4> rows_;
+    std::vector<int32_t> held_;  // source row in each slot, -1 for none
+};
+
+} // namespace imaging
