@@ -89,16 +89,16 @@ bool EncodeIcon(const std::vector<icofile::ColourBitmap>& colours, const std::ve
                 std::vector<uint8_t>* bytes) {
     icofile::IconFile file;
     file.imageCount = static_cast<uint32_t>(colours.size());
-    if (!icofile::CreateIconBuffer(&file, bytes)) {
+    if (!icofile::CreateIconBuffer(file, *bytes)) {
         return false;
     }
     bool ok = true;
     for (size_t i = 0; ok && i < colours.size(); ++i) {
-        const icofile::IconImage image{static_cast<uint32_t>(i), &colours[i], &masks[i],
+        const icofile::IconImage image{static_cast<uint32_t>(i), colours[i], masks[i],
                                        imaging::ColourCountForDepth(kBitsPerPixel)};
-        ok = icofile::WriteIconImage(&file, &image);
+        ok = static_cast<bool>(icofile::WriteIconImage(file, image));
     }
-    return icofile::CloseIconFile(&file) && ok;
+    return icofile::CloseIconFile(file) && ok;
 }
 
 // One pass over all pictures; adds each stage's time to *seconds. False on the first failure.
@@ -121,7 +121,7 @@ bool RunPass(const std::vector<fs::path>& pictures, const fs::path& in, const fs
         }
         (*seconds)[kDecode] += Since(&start);
         for (size_t i = 0; i < kSizes.size(); ++i) {
-            if (!imaging::MakeIconBitmaps(*decoded, kSizes[i], kBitsPerPixel, &colours[i], &masks[i])) {
+            if (!imaging::MakeIconBitmaps(*decoded, kSizes[i], kBitsPerPixel, colours[i], masks[i])) {
                 std::fprintf(stderr, "stage_times: cannot make %d x %d of %s\n", kSizes[i], kSizes[i], picture.c_str());
                 return false;
             }

@@ -98,12 +98,13 @@ bool ConvertPicture(const std::string& inputPath, const std::string& outputPath,
     icofile::IconFile file;
     file.path = outputPath;
     file.imageCount = static_cast<uint32_t>(sizeSpecs.size());
-    if (!icofile::CreateIconFile(&file))
+    if (!icofile::CreateIconFile(file))
         return false;
     bool ok = true;
     for (size_t i = 0; i < sizeSpecs.size() && ok; ++i)
-        ok = imaging::AddIconImage(&file, static_cast<uint32_t>(i), *picture, sizeSpecs[i].size, sizeSpecs[i].bitsPerPixel);
-    ok = icofile::CloseIconFile(&file) && ok;
+        ok = static_cast<bool>(
+            imaging::AddIconImage(file, static_cast<uint32_t>(i), *picture, sizeSpecs[i].size, sizeSpecs[i].bitsPerPixel));
+    ok = icofile::CloseIconFile(file) && ok;
     if (!ok) {
         std::error_code ec;
         fs::remove(outputPath, ec);  // an incomplete icon is worse than none

@@ -18,25 +18,28 @@ uint64_t EntryOffset(uint32_t index) {
 }
 
 // ICONDIR and a zeroed entry per image, filled in as the images come.
-bool WriteDirectory(IconFile* file, std::unique_ptr<ByteSink> sink) {
+IconResult WriteDirectory(IconFile& file, std::unique_ptr<ByteSink> sink) {
     std::vector<uint8_t> bytes;
     LittleEndianWriter w(bytes);
     w.u16(0);
     w.u16(kTypeIcon);
-    w.u16(static_cast<uint16_t>(file->imageCount));
-    bytes.resize(EntryOffset(file->imageCount), 0);
+    w.u16(static_cast<uint16_t>(file.imageCount));
+    bytes.resize(EntryOffset(file.imageCount), 0);
     if (!sink->append(bytes)) {
         (void)sink->close();
-        return false;
+        return IconError::kWriteFailed;
     }
-    file->handle = std::move(sink);
-    file->writeFailed = false;
-    return true;
+    file.handle = std::move(sink);
+    file.writeFailed = false;
+    return {};
 }
 
-bool CanCreate(const IconFile* file) {
-    // An open sink would be dropped unclosed, its errors unseen.
-    return file && !file->handle && file->imageCount <= kMaxImageCount;
+IconError CanCreate(const IconFile& file) {
+    if (file.handle)
+        return IconError::kAlreadyOpen;  // it would be dropped unclosed, its errors unseen
+    if (file.imageCount > kMaxImageCount)
+        return IconError::kTooManyImages;
+    return IconError::kNone;
 }
 
 std::vector<uint8_t> DirectoryEntry(const StoredImage& image, uint32_t offset) {
@@ -55,54 +58,60 @@ std::vector<uint8_t> DirectoryEntry(const StoredImage& image, uint32_t offset) {
 
 } // namespace
 
-bool CreateIconFile(IconFile* file) {
-    if (!CanCreate(file))
-        return false;
-    std::unique_ptr<ByteSink> sink = FileSink::Create(file->path);
-    return sink && WriteDirectory(file, std::move(sink));
+IconResult CreateIconFile(IconFile& file) {
+    if (const IconError error = CanCreate(file); error != IconError::kNone)
+        return error;
+    std::unique_ptr<ByteSink> sink = FileSink::Create(file.path);
+    if (!sink)
+        return IconError::kCannotCreate;
+    return WriteDirectory(file, std::move(sink));
 }
 
-bool CreateIconBuffer(IconFile* file, std::vector<uint8_t>* out) {
-    if (!CanCreate(file) || !out)
-        return false;
-    out->clear();
-    return WriteDirectory(file, std::make_unique<MemorySink>(out));
+IconResult CreateIconBuffer(IconFile& file, std::vector<uint8_t>& out) {
+    if (const IconError error = CanCreate(file); error != IconError::kNone)
+        return error;
+    out.clear();
+    return WriteDirectory(file, std::make_unique<MemorySink>(&out));
 }
 
-bool WriteIconImage(IconFile* file, const IconImage* image) {
-    if (ValidateIconWrite(file, image) != IconError::kNone)
-        return false;
-    const std::vector<uint8_t> data = EncodeImageData(*image->colour, *image->mask, image->colourCount);
-    const BitmapInfoHeader header = PrepareImageHeader(*image->colour, image->colourCount);
+IconResult WriteIconImage(IconFile& file, const IconImage& image) {
+    if (const IconError error = ValidateIconWrite(file, image); error != IconError::kNone)
+        return error;
+    const std::vector<uint8_t> data = EncodeImageData(image.colour, image.mask, image.colourCount);
+    const BitmapInfoHeader header = PrepareImageHeader(image.colour, image.colourCount);
     StoredImage stored;
-    stored.width = image->colour->width;
-    stored.height = image->colour->height;
+    stored.width = image.colour.width;
+    stored.height = image.colour.height;
     stored.colourCount = static_cast<uint8_t>(header.biClrUsed & 0xFF);
     stored.bitCount = header.biBitCount;
     stored.data = data;
-    return WriteStoredImage(file, image->index, stored);
+    return WriteStoredImage(file, image.index, stored);
 }
 
-bool WriteStoredImage(IconFile* file, uint32_t index, const StoredImage& image) {
-    if (!file || !file->handle || index >= file->imageCount || image.data.empty())
-        return false;
-    const uint64_t offset = file->handle->size();
+IconResult WriteStoredImage(IconFile& file, uint32_t index, const StoredImage& image) {
+    if (!file.handle)
+        return IconError::kNotOpen;
+    if (index >= file.imageCount)
+        return IconError::kBadIndex;
+    if (image.data.empty())
+        return IconError::kNoImageData;
+    const uint64_t offset = file.handle->size();
     if (offset + image.data.size() > std::numeric_limits<uint32_t>::max())
-        return false;
+        return IconError::kFileTooLarge;
     const std::vector<uint8_t> entry = DirectoryEntry(image, static_cast<uint32_t>(offset));
-    if (!file->handle->append(image.data) || !file->handle->writeAt(EntryOffset(index), entry)) {
-        file->writeFailed = true;
-        return false;
+    if (!file.handle->append(image.data) || !file.handle->writeAt(EntryOffset(index), entry)) {
+        file.writeFailed = true;
+        return IconError::kWriteFailed;
     }
-    return true;
+    return {};
 }
 
-bool CloseIconFile(IconFile* file) {
-    if (!file || !file->handle)
-        return false;
-    const bool closed = file->handle->close();
-    file->handle.reset();
-    return closed && !file->writeFailed;
+IconResult CloseIconFile(IconFile& file) {
+    if (!file.handle)
+        return IconError::kNotOpen;
+    const bool closed = file.handle->close();
+    file.handle.reset();
+    return closed && !file.writeFailed ? IconResult() : IconResult(IconError::kWriteFailed);
 }
 
 } // namespace icofile

@@ -46,8 +46,8 @@ struct MaskBitmap {
 
 struct IconImage {
     uint32_t index = 0;                     // directory entry, from 0
-    const ColourBitmap* colour = nullptr;
-    const MaskBitmap* mask = nullptr;
+    const ColourBitmap& colour;
+    const MaskBitmap& mask;
     uint32_t colourCount = kColours32Bit;   // selects the stored depth
 };
 
@@ -70,48 +70,61 @@ struct IconFile {
     bool writeFailed = false;     // some write since creation did not succeed
 };
 
-// Creates (replacing) the file at file->path and writes ICONDIR plus
-// imageCount zeroed entries. Fails for an imageCount above kMaxImageCount, a
-// record that still holds an open sink, a file that cannot be created, or
-// when the header cannot be written (the sink is then closed again).
-[[nodiscard]] bool CreateIconFile(IconFile* file);
-// The same into memory: the bytes accumulate in *out until CloseIconFile.
-[[nodiscard]] bool CreateIconBuffer(IconFile* file, std::vector<uint8_t>* out);
-// Appends one image and fills its directory entry. Fails, writing nothing,
-// for a bad index, a missing or inconsistent bitmap, or no open file; fails
-// too when a write does not succeed.
-[[nodiscard]] bool WriteIconImage(IconFile* file, const IconImage* image);
-// Closes the sink. False when none was open, or when any write of this file
-// (or the close itself) failed: the file is then incomplete.
-[[nodiscard]] bool CloseIconFile(IconFile* file);
-
-// Why an icon image or a write was refused.
+// Why a call of the writer failed.
 enum class IconError {
     kNone,
-    kNoFile,           // no IconFile record
+    kAlreadyOpen,      // creating into a record that still holds an open sink
+    kTooManyImages,    // image count above kMaxImageCount
+    kCannotCreate,     // the file cannot be created (missing folder, no permission...)
+    kWriteFailed,      // a write or the close did not store everything
     kNotOpen,          // the record holds no open sink
-    kNoImage,          // no IconImage
     kBadIndex,         // index >= the file's image count
-    kNoColourBitmap,
-    kNoMaskBitmap,
     kSizeMismatch,     // colour and mask bitmaps differ in size
     kNotSquare,
-    kBadEdgeLength,    // <= 0 or > kMaxEdgeLength
+    kBadEdgeLength,    // <= 0 or > kMaxEdgeLength (or the single-image limit)
     kBadPixelData,     // a pixel vector of the wrong length
+    kNoImageData,      // a stored image without bytes
     kFileTooLarge,     // an offset would not fit the directory's 32 bits
+    kBadDepth,         // bits per pixel other than 4, 8, 16, 24, 32
+    kOutOfMemory,
 };
 [[nodiscard]] const char* IconErrorText(IconError error);
 
+// The outcome of a writer call: true when it succeeded, else the error.
+class [[nodiscard]] IconResult {
+public:
+    constexpr IconResult(IconError error = IconError::kNone) : error_(error) {}  // NOLINT: implicit by design
+    constexpr explicit operator bool() const { return error_ == IconError::kNone; }
+    constexpr IconError error() const { return error_; }
+    friend constexpr bool operator==(IconResult a, IconResult b) { return a.error_ == b.error_; }
+
+private:
+    IconError error_;
+};
+
+// Creates (replacing) the file at file.path and writes ICONDIR plus
+// imageCount zeroed entries. When the header cannot be written the sink is
+// closed again and nothing stays open.
+IconResult CreateIconFile(IconFile& file);
+// The same into memory: the bytes accumulate in `out` until CloseIconFile.
+IconResult CreateIconBuffer(IconFile& file, std::vector<uint8_t>& out);
+// Appends one image and fills its directory entry. Writes nothing for a bad
+// index, an inconsistent bitmap or no open file; kWriteFailed when a write
+// does not succeed.
+IconResult WriteIconImage(IconFile& file, const IconImage& image);
+// Closes the sink. kNotOpen when none was open; kWriteFailed when any write
+// of this file (or the close itself) failed: the file is then incomplete.
+IconResult CloseIconFile(IconFile& file);
+
 // The checks every image passes before it is written; callers that build
 // images can run them too.
-[[nodiscard]] IconError ValidateIconBitmaps(const ColourBitmap* colour, const MaskBitmap* mask);
-[[nodiscard]] IconError ValidateIconImage(const IconImage* image);
+[[nodiscard]] IconError ValidateIconBitmaps(const ColourBitmap& colour, const MaskBitmap& mask);
 // ValidateIconBitmaps without the square rule: width and height each from 1
 // to kMaxEdgeLength, for one-image icons of pictures of any shape.
-[[nodiscard]] IconError ValidateBitmapPair(const ColourBitmap* colour, const MaskBitmap* mask);
-// ValidateIconImage plus the file: a record with an open sink and an index
-// inside its directory.
-[[nodiscard]] IconError ValidateIconWrite(const IconFile* file, const IconImage* image);
+[[nodiscard]] IconError ValidateBitmapPair(const ColourBitmap& colour, const MaskBitmap& mask);
+// ValidateIconBitmaps plus the file: an open sink and an index inside its
+// directory.
+[[nodiscard]] IconError ValidateIconWrite(const IconFile& file, const IconImage& image);
 
 // Row length in bytes, padded to a multiple of 4.
 constexpr uint32_t RowBytes(uint32_t width, uint32_t bits) {
@@ -161,9 +174,8 @@ struct StoredImage {
     uint16_t bitCount = 0;
     std::span<const uint8_t> data;
 };
-// Appends the bytes unchanged as entry `index` and fills the entry. Fails,
-// writing nothing, for a bad index, no open file or empty data; fails too
-// when a write does not succeed.
-[[nodiscard]] bool WriteStoredImage(IconFile* file, uint32_t index, const StoredImage& image);
+// Appends the bytes unchanged as entry `index` and fills the entry. Writes
+// nothing for a bad index, no open file or empty data.
+IconResult WriteStoredImage(IconFile& file, uint32_t index, const StoredImage& image);
 
 } // namespace icofile

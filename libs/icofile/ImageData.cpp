@@ -169,13 +169,13 @@ ImageMeasure MeasureImageData(const MaskBitmap& mask, uint32_t colourCount) {
 }
 
 std::vector<uint8_t> EncodeImageData(const ColourBitmap& colour, const MaskBitmap& mask, uint32_t colourCount) {
-    if (ValidateIconBitmaps(&colour, &mask) != IconError::kNone)
+    if (ValidateIconBitmaps(colour, mask) != IconError::kNone)
         return {};
     return EncodeBitmapPair(colour, mask, colourCount);
 }
 
 std::vector<uint8_t> EncodeBitmapPair(const ColourBitmap& colour, const MaskBitmap& mask, uint32_t colourCount) {
-    if (ValidateBitmapPair(&colour, &mask) != IconError::kNone)
+    if (ValidateBitmapPair(colour, mask) != IconError::kNone)
         return {};
     const BitmapInfoHeader header = PrepareImageHeader(colour, colourCount);
     const ImageMeasure colourSize = Measure(header);

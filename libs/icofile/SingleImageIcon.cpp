@@ -7,18 +7,18 @@ bool EdgeFits(int32_t edge) {
     return edge >= 1 && edge <= kMaxSingleImageEdge;
 }
 
-bool Fail(std::vector<uint8_t>* out) {
-    if (out)
-        out->clear();
-    return false;
+IconResult Fail(std::vector<uint8_t>& out, IconError error) {
+    out.clear();
+    return error;
 }
 
 } // namespace
 
-bool EncodeSingleImageIcon(const ColourBitmap& colour, const MaskBitmap& mask, std::vector<uint8_t>* out) {
-    if (!out || ValidateBitmapPair(&colour, &mask) != IconError::kNone || !EdgeFits(colour.width) ||
-        !EdgeFits(colour.height))
-        return Fail(out);
+IconResult EncodeSingleImageIcon(const ColourBitmap& colour, const MaskBitmap& mask, std::vector<uint8_t>& out) {
+    if (const IconError error = ValidateBitmapPair(colour, mask); error != IconError::kNone)
+        return Fail(out, error);
+    if (!EdgeFits(colour.width) || !EdgeFits(colour.height))
+        return Fail(out, IconError::kBadEdgeLength);
     const std::vector<uint8_t> data = EncodeBitmapPair(colour, mask, kColours32Bit);
     const BitmapInfoHeader header = PrepareImageHeader(colour, kColours32Bit);
     StoredImage image;
@@ -29,17 +29,20 @@ bool EncodeSingleImageIcon(const ColourBitmap& colour, const MaskBitmap& mask, s
     return EncodeStoredImageIcon(image, out);
 }
 
-bool EncodeStoredImageIcon(const StoredImage& image, std::vector<uint8_t>* out) {
-    if (!out || image.data.empty() || !EdgeFits(image.width) || !EdgeFits(image.height))
-        return Fail(out);
+IconResult EncodeStoredImageIcon(const StoredImage& image, std::vector<uint8_t>& out) {
+    if (image.data.empty())
+        return Fail(out, IconError::kNoImageData);
+    if (!EdgeFits(image.width) || !EdgeFits(image.height))
+        return Fail(out, IconError::kBadEdgeLength);
     IconFile file;
     file.imageCount = 1;
-    if (!CreateIconBuffer(&file, out))
-        return Fail(out);
-    const bool written = WriteStoredImage(&file, 0, image);
-    if (!CloseIconFile(&file) || !written)
-        return Fail(out);
-    return true;
+    if (const IconResult created = CreateIconBuffer(file, out); !created)
+        return Fail(out, created.error());
+    const IconResult written = WriteStoredImage(file, 0, image);
+    const IconResult closed = CloseIconFile(file);
+    if (!written || !closed)
+        return Fail(out, !written ? written.error() : closed.error());
+    return {};
 }
 
 } // namespace icofile

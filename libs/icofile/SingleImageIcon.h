@@ -14,13 +14,12 @@ namespace icofile {
 inline constexpr int32_t kMaxSingleImageEdge = 256;
 
 // The whole file for one 32-bit image with its mask, each edge from 1 to
-// kMaxSingleImageEdge. False, with *out cleared, for bitmaps that fail
-// ValidateBitmapPair or are too large.
-[[nodiscard]] bool EncodeSingleImageIcon(const ColourBitmap& colour, const MaskBitmap& mask,
-                                         std::vector<uint8_t>* out);
+// kMaxSingleImageEdge. On failure (bitmaps that fail ValidateBitmapPair or
+// are too large) `out` is left empty.
+IconResult EncodeSingleImageIcon(const ColourBitmap& colour, const MaskBitmap& mask, std::vector<uint8_t>& out);
 
-// The whole file around stored image bytes, written unchanged. False, with
-// *out cleared, for empty data or an edge outside 1 to kMaxSingleImageEdge.
-[[nodiscard]] bool EncodeStoredImageIcon(const StoredImage& image, std::vector<uint8_t>* out);
+// The whole file around stored image bytes, written unchanged. On failure
+// (empty data, an edge outside 1 to kMaxSingleImageEdge) `out` is left empty.
+IconResult EncodeStoredImageIcon(const StoredImage& image, std::vector<uint8_t>& out);
 
 } // namespace icofile

@@ -3,16 +3,17 @@
 namespace imaging {
 
 // Kept apart from the bitmap making so that this file alone needs the writer.
-bool AddIconImage(icofile::IconFile* file, uint32_t index, SourcePicture& source, int32_t size,
-                  int32_t bitsPerPixel) {
-    if (file == nullptr)
-        return false;
+icofile::IconResult AddIconImage(icofile::IconFile& file, uint32_t index, SourcePicture& source, int32_t size,
+                                 int32_t bitsPerPixel) {
+    if (size <= 0 || size > icofile::kMaxEdgeLength)
+        return icofile::IconError::kBadEdgeLength;
+    if (!IsIconDepth(bitsPerPixel))
+        return icofile::IconError::kBadDepth;
     icofile::ColourBitmap colour;
     icofile::MaskBitmap mask;
-    if (!MakeIconBitmaps(source, size, bitsPerPixel, &colour, &mask))
-        return false;
-    const icofile::IconImage image{index, &colour, &mask, ColourCountForDepth(bitsPerPixel)};
-    return icofile::WriteIconImage(file, &image);
+    if (!MakeIconBitmaps(source, size, bitsPerPixel, colour, mask))
+        return icofile::IconError::kOutOfMemory;  // the only failure left
+    return icofile::WriteIconImage(file, {index, colour, mask, ColourCountForDepth(bitsPerPixel)});
 }
 
 } // namespace imaging

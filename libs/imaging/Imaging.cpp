@@ -116,10 +116,9 @@ uint32_t ColourCountForDepth(int32_t bitsPerPixel) {
     }
 }
 
-bool MakeIconBitmaps(SourcePicture& source, int32_t size, int32_t bitsPerPixel, icofile::ColourBitmap* colour,
-                     icofile::MaskBitmap* mask) {
-    if (colour == nullptr || mask == nullptr || size <= 0 || size > icofile::kMaxEdgeLength ||
-        !IsIconDepth(bitsPerPixel))
+bool MakeIconBitmaps(SourcePicture& source, int32_t size, int32_t bitsPerPixel, icofile::ColourBitmap& colour,
+                     icofile::MaskBitmap& mask) {
+    if (size <= 0 || size > icofile::kMaxEdgeLength || !IsIconDepth(bitsPerPixel))
         return false;
     try {
         icofile::ColourBitmap canvas;
@@ -131,8 +130,8 @@ bool MakeIconBitmaps(SourcePicture& source, int32_t size, int32_t bitsPerPixel, 
             return false;
         icofile::MaskBitmap bits;
         MakeMask(canvas, bitsPerPixel, &bits);
-        *colour = std::move(canvas);
-        *mask = std::move(bits);
+        colour = std::move(canvas);
+        mask = std::move(bits);
         return true;
     } catch (const std::bad_alloc&) {
         return false;

@@ -40,11 +40,13 @@ uint32_t ColourCountForDepth(int32_t bitsPerPixel);
 // icofile::kMaxEdgeLength), the depth is not an icon depth, or memory cannot
 // be had. Pixels that come out fully transparent are all zero.
 [[nodiscard]] bool MakeIconBitmaps(SourcePicture& source, int32_t size, int32_t bitsPerPixel,
-                                   icofile::ColourBitmap* colour, icofile::MaskBitmap* mask);
+                                   icofile::ColourBitmap& colour, icofile::MaskBitmap& mask);
 
-// Makes the bitmaps for one size and appends them as entry `index`.
-[[nodiscard]] bool AddIconImage(icofile::IconFile* file, uint32_t index, SourcePicture& source, int32_t size,
-                                int32_t bitsPerPixel);
+// Makes the bitmaps for one size and appends them as entry `index`: the
+// writer's result, or kBadEdgeLength, kBadDepth or kOutOfMemory when the
+// bitmaps cannot be made.
+icofile::IconResult AddIconImage(icofile::IconFile& file, uint32_t index, SourcePicture& source, int32_t size,
+                                 int32_t bitsPerPixel);
 
 } // namespace imaging
 

@@ -9,6 +9,6 @@
 namespace platform {
 
 // False (outputs untouched) for a null picture.
-[[nodiscard]] bool BitmapsFromImage(const QImage& picture, icofile::ColourBitmap* colour, icofile::MaskBitmap* mask);
+[[nodiscard]] bool BitmapsFromImage(const QImage& picture, icofile::ColourBitmap& colour, icofile::MaskBitmap& mask);
 
 } // namespace platform

@@ -77,12 +77,12 @@ std::optional<icofile::StoredImage> DescribeStoredImage(const std::vector<uint8_
 }
 
 // The 32-bit image and its mask (transparent where alpha is 0), encoded.
-bool EncodeImage(const QImage& picture, std::vector<uint8_t>* out) {
+bool EncodeImage(const QImage& picture, std::vector<uint8_t>& out) {
     icofile::ColourBitmap colour;
     icofile::MaskBitmap mask;
-    if (picture.isNull() || !FitsIcon(picture) || !platform::BitmapsFromImage(picture, &colour, &mask))
+    if (picture.isNull() || !FitsIcon(picture) || !platform::BitmapsFromImage(picture, colour, mask))
         return false;
-    return icofile::EncodeSingleImageIcon(colour, mask, out);
+    return static_cast<bool>(icofile::EncodeSingleImageIcon(colour, mask, out));
 }
 
 } // namespace
@@ -146,7 +146,8 @@ bool SavePicture(const Picture& icon, const QString& path) {
     std::vector<uint8_t> bytes;
     const std::optional<icofile::StoredImage> stored =
         icon.iconImageData.empty() ? std::nullopt : DescribeStoredImage(icon.iconImageData);
-    const bool encoded = stored ? icofile::EncodeStoredImageIcon(*stored, &bytes) : EncodeImage(icon.image, &bytes);
+    const bool encoded =
+        stored ? static_cast<bool>(icofile::EncodeStoredImageIcon(*stored, bytes)) : EncodeImage(icon.image, bytes);
     if (!encoded)
         return false;
     // A failed save leaves no partial file behind.

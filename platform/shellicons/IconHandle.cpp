@@ -10,7 +10,7 @@ namespace {
 std::vector<uint8_t> Dib32(const QImage& image) {
     icofile::ColourBitmap colour;
     icofile::MaskBitmap mask;
-    if (!platform::BitmapsFromImage(image, &colour, &mask))
+    if (!platform::BitmapsFromImage(image, colour, mask))
         return {};
     return icofile::EncodeImageData(colour, mask, icofile::kColours32Bit);
 }

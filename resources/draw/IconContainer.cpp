@@ -17,15 +17,14 @@ QByteArray IconFileBytes(const std::vector<QImage>& images) {
     std::vector<uint8_t> bytes;
     icofile::IconFile file;
     file.imageCount = static_cast<uint32_t>(images.size());
-    bool ok = icofile::CreateIconBuffer(&file, &bytes);
+    bool ok = static_cast<bool>(icofile::CreateIconBuffer(file, bytes));
     for (size_t i = 0; ok && i < images.size(); ++i) {
         icofile::ColourBitmap colour;
         icofile::MaskBitmap mask;
-        ok = platform::BitmapsFromImage(images[i], &colour, &mask);
-        const icofile::IconImage image{static_cast<uint32_t>(i), &colour, &mask, icofile::kColours32Bit};
-        ok = ok && icofile::WriteIconImage(&file, &image);
+        ok = platform::BitmapsFromImage(images[i], colour, mask) &&
+             icofile::WriteIconImage(file, {static_cast<uint32_t>(i), colour, mask, icofile::kColours32Bit});
     }
-    ok = icofile::CloseIconFile(&file) && ok;
+    ok = icofile::CloseIconFile(file) && ok;
     return ok ? QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()))
               : QByteArray();
 }

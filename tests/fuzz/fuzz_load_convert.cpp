@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const Wanted& want : wanted) {
         icofile::ColourBitmap colour;
         icofile::MaskBitmap mask;
-        if (imaging::MakeIconBitmaps(*picture, want.size, want.bitsPerPixel, &colour, &mask))
+        if (imaging::MakeIconBitmaps(*picture, want.size, want.bitsPerPixel, colour, mask))
             CheckBitmaps(colour, mask, want);
     }
     return 0;

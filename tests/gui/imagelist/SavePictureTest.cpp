@@ -188,11 +188,11 @@ TEST(SavePicture, FailsCleanly) {
 TEST(SingleImageIcon, RefusesEdgesADirectoryEntryCannotState) {
     std::vector<uint8_t> out = {1, 2, 3};
     const std::vector<uint8_t> data(10, 0);
-    EXPECT_FALSE(icofile::EncodeStoredImageIcon({257, 10, 0, 32, data}, &out));
+    EXPECT_FALSE(icofile::EncodeStoredImageIcon({257, 10, 0, 32, data}, out));
     EXPECT_TRUE(out.empty());
-    EXPECT_FALSE(icofile::EncodeStoredImageIcon({0, 10, 0, 32, data}, &out));
-    EXPECT_FALSE(icofile::EncodeStoredImageIcon({10, 10, 0, 32, {}}, &out));
-    ASSERT_TRUE(icofile::EncodeStoredImageIcon({256, 1, 0, 32, data}, &out));
+    EXPECT_FALSE(icofile::EncodeStoredImageIcon({0, 10, 0, 32, data}, out));
+    EXPECT_FALSE(icofile::EncodeStoredImageIcon({10, 10, 0, 32, {}}, out));
+    ASSERT_TRUE(icofile::EncodeStoredImageIcon({256, 1, 0, 32, data}, out));
     EXPECT_EQ(out.size(), 22u + 10);
     EXPECT_EQ(out[6], 0);
     EXPECT_EQ(out[7], 1);

@@ -30,13 +30,13 @@ TEST_P(RefusedImage, FailsAndWritesNothing) {
     IconFile file;
     file.imageCount = 2;
     std::vector<uint8_t> icon;
-    ASSERT_TRUE(CreateIconBuffer(&file, &icon));
+    ASSERT_TRUE(CreateIconBuffer(file, icon));
     IconImage image = pictures.at(1, kColours8Bit);
     GetParam().spoil(file, image, pictures);
     const std::vector<uint8_t> before = icon;
 
-    EXPECT_EQ(ValidateIconWrite(&file, &image), GetParam().expected) << IconErrorText(GetParam().expected);
-    EXPECT_FALSE(WriteIconImage(&file, &image));
+    EXPECT_EQ(ValidateIconWrite(file, image), GetParam().expected) << IconErrorText(GetParam().expected);
+    EXPECT_EQ(WriteIconImage(file, image).error(), GetParam().expected);
     EXPECT_EQ(icon, before);
     EXPECT_FALSE(file.writeFailed);
 }
@@ -46,8 +46,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         BadCase{"IndexEqualsCount", IconError::kBadIndex, [](IconFile&, IconImage& i, TestImage&) { i.index = 2; }},
         BadCase{"IndexHuge", IconError::kBadIndex, [](IconFile&, IconImage& i, TestImage&) { i.index = 0xFFFFFFFFu; }},
-        BadCase{"NoColour", IconError::kNoColourBitmap, [](IconFile&, IconImage& i, TestImage&) { i.colour = nullptr; }},
-        BadCase{"NoMask", IconError::kNoMaskBitmap, [](IconFile&, IconImage& i, TestImage&) { i.mask = nullptr; }},
         BadCase{"MaskSmaller", IconError::kSizeMismatch,
                 [](IconFile&, IconImage&, TestImage& p) { p.mask.width = p.mask.height = 7; }},
         BadCase{"NotSquare", IconError::kNotSquare,
@@ -67,25 +65,21 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"LongMask", IconError::kBadPixelData,
                 [](IconFile&, IconImage&, TestImage& p) { p.mask.transparent.push_back(0); }},
         BadCase{"NotOpen", IconError::kNotOpen,
-                [](IconFile& f, IconImage&, TestImage&) { (void)CloseIconFile(&f); }}),
+                [](IconFile& f, IconImage&, TestImage&) { (void)CloseIconFile(f); }}),
     [](const auto& test) { return std::string(test.param.name); });
 
-TEST(IconFileCalls, MissingRecordsAndStates) {
-    const TestImage pictures = GradientImage(4);
-    const IconImage image = pictures.at(0, kColours32Bit);
-    EXPECT_FALSE(CreateIconFile(nullptr));
-    EXPECT_FALSE(WriteIconImage(nullptr, &image));
-    EXPECT_FALSE(CloseIconFile(nullptr));
+TEST(IconFileCalls, StatesOfTheRecord) {
     IconFile file;
     file.imageCount = 1;
-    EXPECT_FALSE(CloseIconFile(&file));  // never opened
-    EXPECT_FALSE(CreateIconBuffer(&file, nullptr));
+    EXPECT_EQ(CloseIconFile(file).error(), IconError::kNotOpen);  // never opened
     std::vector<uint8_t> icon;
-    ASSERT_TRUE(CreateIconBuffer(&file, &icon));
-    EXPECT_FALSE(WriteIconImage(&file, nullptr));
-    EXPECT_FALSE(CreateIconBuffer(&file, &icon));  // still open
-    EXPECT_TRUE(CloseIconFile(&file));
-    EXPECT_FALSE(CloseIconFile(&file));  // already closed
+    ASSERT_TRUE(CreateIconBuffer(file, icon));
+    EXPECT_EQ(CreateIconBuffer(file, icon).error(), IconError::kAlreadyOpen);
+    EXPECT_TRUE(CloseIconFile(file));
+    EXPECT_EQ(CloseIconFile(file).error(), IconError::kNotOpen);  // already closed
+    file.imageCount = kMaxImageCount + 1;
+    EXPECT_EQ(CreateIconBuffer(file, icon).error(), IconError::kTooManyImages);
+    EXPECT_EQ(file.handle, nullptr);
 }
 
 TEST(IconFileOnDisk, SameBytesAsMemoryAndReplacesExistingFile) {
@@ -97,12 +91,10 @@ TEST(IconFileOnDisk, SameBytesAsMemoryAndReplacesExistingFile) {
     IconFile file;
     file.path = path.string();
     file.imageCount = 2;
-    ASSERT_TRUE(CreateIconFile(&file));
-    for (uint32_t i = 0; i < 2; ++i) {
-        const IconImage image = pictures.at(i, i == 0 ? kColours32Bit : kColours4Bit);
-        ASSERT_TRUE(WriteIconImage(&file, &image));
-    }
-    ASSERT_TRUE(CloseIconFile(&file));
+    ASSERT_TRUE(CreateIconFile(file));
+    for (uint32_t i = 0; i < 2; ++i)
+        ASSERT_TRUE(WriteIconImage(file, pictures.at(i, i == 0 ? kColours32Bit : kColours4Bit)));
+    ASSERT_TRUE(CloseIconFile(file));
     EXPECT_EQ(file.handle, nullptr);
     const std::vector<uint8_t> onDisk = testsupport::ReadBytes(path);
     EXPECT_EQ(onDisk.size(), 38u + 1128u + 296u);
@@ -114,7 +106,7 @@ TEST(IconFileOnDisk, MissingFolderFails) {
     IconFile file;
     file.path = (dir / "missing" / "pic.ico").string();
     file.imageCount = 1;
-    EXPECT_FALSE(CreateIconFile(&file));
+    EXPECT_EQ(CreateIconFile(file).error(), IconError::kCannotCreate);
     EXPECT_EQ(file.handle, nullptr);
     EXPECT_FALSE(fs::exists(dir / "missing"));
 }
@@ -131,7 +123,7 @@ TEST(IconFileOnDisk, FullDeviceFailsAtCreation) {
     IconFile file;
     file.path = "/dev/full";
     file.imageCount = 1;
-    EXPECT_FALSE(CreateIconFile(&file));
+    EXPECT_EQ(CreateIconFile(file).error(), IconError::kWriteFailed);
     EXPECT_EQ(file.handle, nullptr);
 }
 
@@ -147,15 +139,13 @@ int WriteBeyondSizeLimit(const std::string& path) {
     IconFile file;
     file.path = path;
     file.imageCount = 2;
-    if (!CreateIconFile(&file))
+    if (!CreateIconFile(file))
         return 11;
-    const IconImage first = pictures.at(0, kColours32Bit);
-    const IconImage second = pictures.at(1, kColours32Bit);
-    if (!WriteIconImage(&file, &first) || file.writeFailed)
+    if (!WriteIconImage(file, pictures.at(0, kColours32Bit)) || file.writeFailed)
         return 12;
-    if (WriteIconImage(&file, &second) || !file.writeFailed)
+    if (WriteIconImage(file, pictures.at(1, kColours32Bit)).error() != IconError::kWriteFailed || !file.writeFailed)
         return 13;
-    if (CloseIconFile(&file))
+    if (CloseIconFile(file).error() != IconError::kWriteFailed)
         return 14;
     return 0;
 }
@@ -190,8 +180,8 @@ TEST(IconFileCalls, OffsetsPastThirtyTwoBitsRefused) {
     const uint64_t nearFull = 0xFFFFFFFFull - 100;
     file.handle = std::make_unique<DirectoryFailsSink>(nearFull);
     const IconImage image = pictures.at(0, kColours32Bit);
-    EXPECT_EQ(ValidateIconWrite(&file, &image), IconError::kNone);
-    EXPECT_FALSE(WriteIconImage(&file, &image));
+    EXPECT_EQ(ValidateIconWrite(file, image), IconError::kNone);
+    EXPECT_EQ(WriteIconImage(file, image).error(), IconError::kFileTooLarge);
     EXPECT_EQ(file.handle->size(), nearFull);  // nothing appended
 }
 
@@ -201,9 +191,9 @@ TEST(IconFileCalls, FailedEntryWriteMakesCloseFail) {
     file.imageCount = 1;
     file.handle = std::make_unique<DirectoryFailsSink>();
     const IconImage image = pictures.at(0, kColours24Bit);
-    EXPECT_FALSE(WriteIconImage(&file, &image));
+    EXPECT_EQ(WriteIconImage(file, image).error(), IconError::kWriteFailed);
     EXPECT_TRUE(file.writeFailed);
-    EXPECT_FALSE(CloseIconFile(&file));
+    EXPECT_EQ(CloseIconFile(file).error(), IconError::kWriteFailed);
     EXPECT_EQ(file.handle, nullptr);
 }
 

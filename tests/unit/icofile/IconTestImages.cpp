@@ -33,12 +33,10 @@ std::vector<uint8_t> IconBytes(const TestImage& image, const std::vector<uint32_
     icofile::IconFile file;
     file.imageCount = static_cast<uint32_t>(counts.size());
     std::vector<uint8_t> out;
-    EXPECT_TRUE(icofile::CreateIconBuffer(&file, &out));
-    for (uint32_t i = 0; i < counts.size(); ++i) {
-        const icofile::IconImage img = image.at(i, counts[i]);
-        EXPECT_TRUE(icofile::WriteIconImage(&file, &img));
-    }
-    EXPECT_TRUE(icofile::CloseIconFile(&file));
+    EXPECT_TRUE(icofile::CreateIconBuffer(file, out));
+    for (uint32_t i = 0; i < counts.size(); ++i)
+        EXPECT_TRUE(icofile::WriteIconImage(file, image.at(i, counts[i])));
+    EXPECT_TRUE(icofile::CloseIconFile(file));
     return out;
 }
 

@@ -19,7 +19,7 @@ struct TestImage {
     icofile::MaskBitmap mask;
 
     icofile::IconImage at(uint32_t index, uint32_t colourCount) const {
-        return {index, &colour, &mask, colourCount};
+        return {index, colour, mask, colourCount};
     }
 };
 

@@ -83,13 +83,13 @@ TEST(IconLayout, SevenWindowSizesAt32Bits) {
     IconFile file;
     file.imageCount = 7;
     std::vector<uint8_t> icon;
-    ASSERT_TRUE(CreateIconBuffer(&file, &icon));
+    ASSERT_TRUE(CreateIconBuffer(file, icon));
     EXPECT_EQ(icon.size(), 118u);
     for (uint32_t i = 0; i < 7; ++i) {
         const IconImage img = images[i].at(i, kColours32Bit);
-        ASSERT_TRUE(WriteIconImage(&file, &img));
+        ASSERT_TRUE(WriteIconImage(file, img));
     }
-    ASSERT_TRUE(CloseIconFile(&file));
+    ASSERT_TRUE(CloseIconFile(file));
     const uint32_t offsets[] = {118, 1246, 5510, 15150, 32086, 53726, 91782};
     const uint32_t lengths[] = {1128, 4264, 9640, 16936, 21640, 38056, 67624};
     for (uint32_t i = 0; i < 7; ++i) {
@@ -104,13 +104,13 @@ TEST(IconLayout, DuplicatesKeptInOrderAndUnwrittenEntriesStayZero) {
     IconFile file;
     file.imageCount = 4;
     std::vector<uint8_t> icon;
-    ASSERT_TRUE(CreateIconBuffer(&file, &icon));
+    ASSERT_TRUE(CreateIconBuffer(file, icon));
     // Entry 2 is written first: data goes in call order, entries by index.
     const IconImage second = image.at(2, kColours4Bit);
     const IconImage first = image.at(0, kColours4Bit);
-    ASSERT_TRUE(WriteIconImage(&file, &second));
-    ASSERT_TRUE(WriteIconImage(&file, &first));
-    ASSERT_TRUE(CloseIconFile(&file));
+    ASSERT_TRUE(WriteIconImage(file, second));
+    ASSERT_TRUE(WriteIconImage(file, first));
+    ASSERT_TRUE(CloseIconFile(file));
 
     EXPECT_EQ(ReadEntry(icon, 2).offset, 70u);
     EXPECT_EQ(ReadEntry(icon, 0).offset, 70u + 296u);
@@ -125,13 +125,13 @@ TEST(IconLayout, ImageCountStoredInSixteenBits) {
     IconFile file;
     file.imageCount = kMaxImageCount;
     std::vector<uint8_t> icon;
-    ASSERT_TRUE(CreateIconBuffer(&file, &icon));
+    ASSERT_TRUE(CreateIconBuffer(file, icon));
     EXPECT_EQ(U16(icon, 4), 0xFFFF);
     EXPECT_EQ(icon.size(), 6u + 16u * 0xFFFF);
-    ASSERT_TRUE(CloseIconFile(&file));
+    ASSERT_TRUE(CloseIconFile(file));
     // More would wrap the count and misplace every entry.
     file.imageCount = kMaxImageCount + 1;
-    EXPECT_FALSE(CreateIconBuffer(&file, &icon));
+    EXPECT_FALSE(CreateIconBuffer(file, icon));
 }
 
 struct HeaderCase {

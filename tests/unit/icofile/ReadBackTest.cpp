@@ -105,10 +105,10 @@ TEST_P(ReadBack, IndependentReadersAgree) {
     IconFile file;
     file.path = path;
     file.imageCount = 1;
-    ASSERT_TRUE(CreateIconFile(&file));
+    ASSERT_TRUE(CreateIconFile(file));
     const IconImage image = picture.at(0, ColourCountFor(bits));
-    ASSERT_TRUE(WriteIconImage(&file, &image));
-    ASSERT_TRUE(CloseIconFile(&file));
+    ASSERT_TRUE(WriteIconImage(file, image));
+    ASSERT_TRUE(CloseIconFile(file));
 
     const std::vector<uint8_t> icon = testsupport::ReadBytes(path);
     const uint32_t table = bits <= 8 ? 4u << bits : 0;

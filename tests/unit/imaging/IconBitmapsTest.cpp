@@ -34,7 +34,7 @@ struct Bitmaps {
 
 Bitmaps Make(SourcePicture& source, int32_t size, int32_t depth) {
     Bitmaps b;
-    EXPECT_TRUE(imaging::MakeIconBitmaps(source, size, depth, &b.colour, &b.mask)) << size << " at " << depth;
+    EXPECT_TRUE(imaging::MakeIconBitmaps(source, size, depth, b.colour, b.mask)) << size << " at " << depth;
     return b;
 }
 
@@ -121,12 +121,10 @@ TEST(IconBitmaps, SizeAndDepthLimits) {
     icofile::ColourBitmap colour;
     icofile::MaskBitmap mask;
     for (int32_t size : {0, -1, -2147483647 - 1, icofile::kMaxEdgeLength + 1, 2147483647})
-        EXPECT_FALSE(imaging::MakeIconBitmaps(*source, size, 32, &colour, &mask)) << size;
+        EXPECT_FALSE(imaging::MakeIconBitmaps(*source, size, 32, colour, mask)) << size;
     for (int32_t depth : {0, 1, 2, 15, 33, -32})
-        EXPECT_FALSE(imaging::MakeIconBitmaps(*source, 16, depth, &colour, &mask)) << depth;
-    EXPECT_FALSE(imaging::MakeIconBitmaps(*source, 16, 32, nullptr, &mask));
-    EXPECT_FALSE(imaging::MakeIconBitmaps(*source, 16, 32, &colour, nullptr));
-    ASSERT_TRUE(imaging::MakeIconBitmaps(*source, icofile::kMaxEdgeLength, 24, &colour, &mask));
+        EXPECT_FALSE(imaging::MakeIconBitmaps(*source, 16, depth, colour, mask)) << depth;
+    ASSERT_TRUE(imaging::MakeIconBitmaps(*source, icofile::kMaxEdgeLength, 24, colour, mask));
     EXPECT_EQ(colour.width, icofile::kMaxEdgeLength);
     EXPECT_EQ(mask.transparent.size(), static_cast<size_t>(icofile::kMaxEdgeLength) * icofile::kMaxEdgeLength);
     EXPECT_EQ(colour.bgra[0], 1);
@@ -144,12 +142,12 @@ TEST(AddIconImage, StoresColourAndMaskRows) {
     icofile::IconFile file;
     file.imageCount = 2;
     std::vector<uint8_t> bytes;
-    ASSERT_TRUE(icofile::CreateIconBuffer(&file, &bytes));
-    ASSERT_TRUE(imaging::AddIconImage(&file, 0, *source, 8, 32));
-    ASSERT_TRUE(imaging::AddIconImage(&file, 1, *source, 8, 24));
-    EXPECT_FALSE(imaging::AddIconImage(&file, 1, *source, 0, 24));
-    EXPECT_FALSE(imaging::AddIconImage(nullptr, 0, *source, 8, 32));
-    ASSERT_TRUE(icofile::CloseIconFile(&file));
+    ASSERT_TRUE(icofile::CreateIconBuffer(file, bytes));
+    ASSERT_TRUE(imaging::AddIconImage(file, 0, *source, 8, 32));
+    ASSERT_TRUE(imaging::AddIconImage(file, 1, *source, 8, 24));
+    EXPECT_EQ(imaging::AddIconImage(file, 1, *source, 0, 24).error(), icofile::IconError::kBadEdgeLength);
+    EXPECT_EQ(imaging::AddIconImage(file, 1, *source, 8, 12).error(), icofile::IconError::kBadDepth);
+    ASSERT_TRUE(icofile::CloseIconFile(file));
 
     const size_t first = 6 + 2 * 16;
     const size_t colourRows = first + 40;

@@ -59,7 +59,7 @@ bool MakeAllSizes(imaging::SourcePicture& picture) {
     for (int size : {16, 32, 48, 64, 72, 96, 128}) {
         icofile::ColourBitmap colour;
         icofile::MaskBitmap mask;
-        if (!imaging::MakeIconBitmaps(picture, size, 32, &colour, &mask))
+        if (!imaging::MakeIconBitmaps(picture, size, 32, colour, mask))
             return false;
     }
     return true;
