@@ -12,6 +12,10 @@ packages=(
   fonts-wqy-microhei
   # independent readers, peers for the benchmark, a display for screenshots
   icoutils imagemagick python3 python3-pil xvfb xauth xdotool time
+  # Qt's own Chinese texts for its standard buttons and dialogs
+  qt6-translations-l10n
+  # install and package checks: validators, CPack's shlibdeps, a scratch system
+  desktop-file-utils appstream dpkg-dev fakeroot debootstrap man-db
 )
 
 missing=()

@@ -18,6 +18,8 @@
 namespace {
 
 constexpr std::array<int, 4> kAppIconSizes = {48, 32, 24, 16};
+// The desktop's icon theme also takes these, beside the four above.
+constexpr std::array<int, 3> kThemeIconSizes = {64, 128, 256};
 constexpr std::array<int, 3> kExeIconSizes = {48, 32, 16};
 
 bool WriteBytes(const QString& path, const QByteArray& bytes) {
@@ -37,6 +39,8 @@ bool DrawAll(const QDir& out) {
         ok &= WriteImage(out.filePath(QStringLiteral("app-%1.png").arg(size)), app.back(), "PNG");
     }
     ok &= WriteBytes(out.filePath(QStringLiteral("trevalo.ico")), artwork::IconFileBytes(app));
+    for (int size : kThemeIconSizes)
+        ok &= WriteImage(out.filePath(QStringLiteral("app-%1.png").arg(size)), artwork::DrawAppIcon(size), "PNG");
     ok &= WriteImage(out.filePath(QStringLiteral("banner.bmp")), artwork::DrawBanner(artwork::DrawAppIcon(32)), "BMP");
     ok &= WriteBytes(out.filePath(QStringLiteral("hand.cur")),
                      artwork::CursorFileBytes(artwork::DrawHandCursor(), artwork::kHandHotSpot));
