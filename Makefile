@@ -9,7 +9,8 @@ JOBS          ?= $(shell nproc)
 PREFIX        ?= /usr/local
 CMAKE_GEN     := -G Ninja
 
-.PHONY: all deps configure build run test asan-test fuzz fuzz-smoke bench screenshot install release clean
+.PHONY: all deps configure build run test asan-test fuzz fuzz-smoke bench screenshot install release \
+        package package-test clean
 
 all: build
 
@@ -47,7 +48,7 @@ FUZZ_SECONDS ?= 30
 fuzz-smoke: fuzz
 	@bash tests/fuzz/run-all.sh $(BUILD_FUZZ) $(FUZZ_SECONDS)
 
-# Optimised, without the tests: what the benchmark measures.
+# Optimised, without the tests: what the benchmark measures and the package holds.
 release: deps
 	cmake -S . -B $(BUILD_RELEASE) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DTREVALO_TESTS=OFF
 	cmake --build $(BUILD_RELEASE) -j $(JOBS)
@@ -57,6 +58,16 @@ bench: release
 
 screenshot: build
 	@bash scripts/screenshot.sh $(BUILD)
+
+# A Debian package, $(BUILD_RELEASE)/trevalo_<version>_<arch>.deb.
+package: release
+	cd $(BUILD_RELEASE) && cpack
+
+# Installs the package into a clean Debian system (or a scratch root), uses
+# png2ico from PATH and removes the package again. Needs root for the clean
+# system; takes a few minutes.
+package-test: package
+	@bash tests/install/package-test.sh $(BUILD_RELEASE)
 
 # Into $(DESTDIR)$(PREFIX); the files it wrote are listed in
 # $(BUILD)/install_manifest.txt, which is what an uninstall removes.
