@@ -1,8 +1,9 @@
 #pragma once
 // A check box: `Value` 0 (unticked) or 1 (ticked), and a Click event raised
-// whenever the value changes, by the user or by code setting it. The box
-// shrinks to the control's height, so that a box laid out for a small font
-// shows whole.
+// whenever the value changes, by the user or by code setting it. Every check
+// box draws the same box, sized for the lowest of the window's check boxes
+// (12 pixels), and its caption at the same distance and height beside it, so
+// that boxes of different heights look alike.
 
 #include <QCheckBox>
 
@@ -16,7 +17,11 @@ public:
     int Value() const { return isChecked() ? 1 : 0; }
     void SetValue(int value) { setChecked(value != 0); }
 
-    // Where the box and the caption are drawn.
+    static constexpr int kBoxSide = 12;  // pixels
+
+    // Where the box and the caption are drawn: the box at the left, centred
+    // in height (smaller only in a control lower than the box); the caption
+    // beside it, centred on the box's middle.
     QRect BoxRect() const;
     QRect CaptionRect() const;
 

@@ -185,6 +185,28 @@ TEST_F(WindowTest, SingleLineCaptionsFitTheirControls) {
             << frame->objectName().toStdString();
 }
 
+// The size boxes are 17 and 12 pixels high, yet the user sees seven equal
+// boxes with their captions at one distance: given one caption, each draws
+// the same pixels along its box.
+TEST_F(WindowTest, TheSevenSizeBoxesLookAlikeWhateverTheirHeight) {
+    Show();
+    PicturePage* p = form->pictures;
+    ASSERT_EQ(p->chkPNG2ICOOption(4)->height(), 17);
+    ASSERT_EQ(p->chkPNG2ICOOption(5)->height(), 12);
+    auto band = [p](int Index) {
+        platform::CheckBox* box = p->chkPNG2ICOOption(Index);
+        box->setText(QStringLiteral("128*128"));
+        const QImage shot = box->grab().toImage();
+        return shot.copy(0, box->BoxRect().top(), shot.width(), platform::CheckBox::kBoxSide);
+    };
+    const QImage first = band(1);
+    for (int Index = 2; Index <= PicturePage::kSizeOptions; ++Index)
+        EXPECT_EQ(band(Index), first) << "chkPNG2ICOOption(" << Index << ")";
+    // Ticked and unticked still differ there: the band holds the box.
+    p->chkPNG2ICOOption(7)->SetValue(0);
+    EXPECT_NE(band(7), first);
+}
+
 TEST_F(WindowTest, InitialStateAfterStartUp) {
     EXPECT_FALSE(form->fraTab[0]->isVisibleTo(form.get()));
     EXPECT_TRUE(form->fraTab[1]->isVisibleTo(form.get()));
