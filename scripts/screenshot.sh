@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts the window under a virtual X display and saves one picture per tab
-# page, plus two of hover feedback, into <build>/screenshots/.
+# page, three of keyboard focus and two of hover feedback, into
+# <build>/screenshots/.
 #   Usage: bash scripts/screenshot.sh <build folder>
 set -euo pipefail
 
@@ -14,6 +15,20 @@ shoot() {
   local win
   win=$(xdotool search --sync --onlyvisible --name '^Trevalo$' | head -n 1)
   sleep 1
+  # Keyboard focus as it starts (on the start button), moved back onto the
+  # banner, then onto the source folder list and the fifth size box.
+  # Without a window manager a click on the bare surface makes the window
+  # the one that takes the keys.
+  xdotool mousemove --window "$win" 250 378 click 1
+  xdotool key shift+Tab
+  sleep 0.3
+  import -window "$win" "$out/focus-banner.png"
+  xdotool key Tab Tab Tab
+  sleep 0.3
+  import -window "$win" "$out/focus-list.png"
+  xdotool key Tab Tab Tab Tab Tab Tab Tab Tab Tab
+  sleep 0.3
+  import -window "$win" "$out/focus-size-box.png"
   # Tab label centres, in pixels of the window: page 1, page 2, page 0.
   local -A tab_x=([1]=52 [2]=126 [0]=452)
   for page in 1 2 0; do

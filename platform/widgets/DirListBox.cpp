@@ -1,10 +1,12 @@
 #include "DirListBox.h"
 
 #include "libs/files/FileSearch.h"
+#include "platform/widgets/FocusRing.h"
 #include "platform/widgets/Volumes.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QHash>
 #include <QStyle>
@@ -138,6 +140,14 @@ void DirListBox::OnActivated(QListWidgetItem* item) {
         return;
     // A folder that went away since the list was filled is simply not opened.
     (void)SetPath(item->data(kPathRole).toString());
+}
+
+// The frame is painted here, outside the viewport: the focus ring goes on it.
+bool DirListBox::event(QEvent* event) {
+    const bool handled = QListWidget::event(event);
+    if (event->type() == QEvent::Paint)
+        PaintFrameWithFocusRing(*this);
+    return handled;
 }
 
 } // namespace platform

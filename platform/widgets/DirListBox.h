@@ -36,6 +36,9 @@ public:
 signals:
     void Change();
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     void Fill();
     void OnActivated(QListWidgetItem* item);

@@ -1,9 +1,11 @@
 #include "FileListBox.h"
 
 #include "libs/files/FileSearch.h"
+#include "platform/widgets/FocusRing.h"
 #include "platform/widgets/Volumes.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QSignalBlocker>
 
@@ -115,6 +117,15 @@ void FileListBox::OnSelectionChanged() {
     }
     lastClicked_ = index;
     emit Click();
+}
+
+// The frame is painted here, outside the viewport: the focus ring goes on it,
+// so that an empty list shows the focus too.
+bool FileListBox::event(QEvent* event) {
+    const bool handled = QListWidget::event(event);
+    if (event->type() == QEvent::Paint)
+        PaintFrameWithFocusRing(*this);
+    return handled;
 }
 
 } // namespace platform

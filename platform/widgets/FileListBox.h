@@ -41,6 +41,9 @@ public:
 signals:
     void Click();
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     void Fill();
     void OnSelectionChanged();

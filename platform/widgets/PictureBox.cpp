@@ -1,5 +1,7 @@
 #include "PictureBox.h"
 
+#include "platform/widgets/FocusRing.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -70,6 +72,17 @@ void PictureBox::paintEvent(QPaintEvent* event) {
         PaintArea(painter);
     }
     QFrame::paintEvent(event);  // the border
+    QPainter painter(this);
+    PaintFocusRing(painter, *this, VisibleRect());
+}
+
+// A box wider than its container (the banner) is cut off at the container's
+// edge: its focus ring keeps to the part that is seen.
+QRect PictureBox::VisibleRect() const {
+    QRect area = contentsRect();
+    if (const QWidget* container = parentWidget())
+        area &= QRect(mapFromParent(QPoint(0, 0)), container->size());
+    return area;
 }
 
 // The surface follows the drawing area's size, keeping what was drawn. A box

@@ -44,6 +44,7 @@ protected:
 
 private:
     void PaintArea(QPainter& painter) const;
+    QRect VisibleRect() const;
     void EnsureSurface();
 
     QPixmap picture_;

@@ -1,5 +1,9 @@
 #include "TextBox.h"
 
+#include "platform/widgets/FocusRing.h"
+
+#include <QEvent>
+
 namespace platform {
 
 TextBox::TextBox(QWidget* parent) : QPlainTextEdit(parent) {
@@ -13,6 +17,15 @@ void TextBox::SetText(const QString& text) {
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     setPlainText(shown);
+}
+
+// Read-only, the box shows no cursor: the focus ring on its frame says where
+// the focus is.
+bool TextBox::event(QEvent* event) {
+    const bool handled = QPlainTextEdit::event(event);
+    if (event->type() == QEvent::Paint)
+        PaintFrameWithFocusRing(*this);
+    return handled;
 }
 
 } // namespace platform

@@ -14,6 +14,9 @@ public:
     const QString& Text() const { return text_; }
     void SetText(const QString& text);
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     QString text_;
 };

@@ -1,0 +1,83 @@
+// The focus ring of the controls whose style shows no focus of its own.
+
+#include "platform/widgets/FileListBox.h"
+#include "platform/widgets/PictureBox.h"
+#include "platform/widgets/TextBox.h"
+
+#include "TestSupport.h"
+
+#include <QApplication>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class FocusRingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window.resize(200, 120);
+        other = new QWidget(&window);
+        other->setFocusPolicy(Qt::StrongFocus);
+        window.show();
+        QApplication::setActiveWindow(&window);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+
+    // The window's pixels, as the user sees them, with and without the
+    // focus on `control`.
+    std::pair<QImage, QImage> FocusedAndNot(QWidget* control) {
+        other->setFocus();
+        QApplication::processEvents();
+        const QImage without = window.grab().toImage();
+        control->setFocus();
+        QApplication::processEvents();
+        EXPECT_TRUE(control->hasFocus());
+        return {window.grab().toImage(), without};
+    }
+
+    QWidget window;
+    QWidget* other = nullptr;
+};
+
+} // namespace
+
+// An empty list has no entry to mark: the ring on its frame shows the focus.
+TEST_F(FocusRingTest, AnEmptyFileListAndAReadOnlyTextBoxShowTheFocus) {
+    testsupport::TempDir empty;
+    auto* list = new platform::FileListBox(&window);
+    ASSERT_TRUE(list->SetPath(QString::fromStdString(empty.path().string())));
+    ASSERT_EQ(list->ListCount(), 0);
+    list->setGeometry(10, 10, 80, 60);
+    auto* text = new platform::TextBox(&window);
+    text->setGeometry(100, 10, 80, 60);
+    list->show();
+    text->show();
+    for (QWidget* control : {static_cast<QWidget*>(list), static_cast<QWidget*>(text)}) {
+        const auto [focused, unfocused] = FocusedAndNot(control);
+        const QColor highlight = control->palette().color(QPalette::Highlight);
+        const QPoint edge = control->geometry().topLeft() + QPoint(control->width() / 2, 0);
+        EXPECT_EQ(focused.pixelColor(edge), highlight) << control->metaObject()->className();
+        EXPECT_NE(unfocused.pixelColor(edge), highlight) << control->metaObject()->className();
+    }
+}
+
+// A box wider than its container (the banner) draws its ring where the
+// container cuts it off, not beyond, where nobody would see it.
+TEST_F(FocusRingTest, APictureBoxCutOffByItsContainerRingsTheVisiblePart) {
+    auto* banner = new platform::PictureBox(platform::PictureBox::Border::None, &window);
+    banner->setFocusPolicy(Qt::TabFocus);
+    banner->SetBackColor(0x00FF0000);  // blue, as the banner
+    banner->setGeometry(0, 0, 300, 40);
+    banner->show();
+    const auto [focused, unfocused] = FocusedAndNot(banner);
+    const QColor highlight = banner->palette().color(QPalette::Highlight);
+    const QColor inner = banner->palette().color(QPalette::HighlightedText);
+    const int right = window.width() - 1;
+    EXPECT_EQ(focused.pixelColor(right, 20), highlight);
+    EXPECT_EQ(focused.pixelColor(right - 1, 20), inner);
+    EXPECT_EQ(focused.pixelColor(0, 20), highlight);
+    EXPECT_EQ(focused.pixelColor(100, 39), highlight);
+    EXPECT_EQ(focused.pixelColor(100, 20), QColor(0, 0, 255));
+    EXPECT_EQ(unfocused.pixelColor(right, 20), QColor(0, 0, 255));
+}
