@@ -30,7 +30,7 @@ PicturePage::~PicturePage() = default;
 
 // dirICO has no handler: a target folder change concerns nobody.
 void PicturePage::wireEvents() {
-    connect(cboPicType, &QComboBox::activated, this, &PicturePage::cboPicType_Click);
+    connect(cboPicType, &platform::ComboBox::Click, this, &PicturePage::cboPicType_Click);
     connect(drvPIC, &platform::DriveListBox::Change, this, &PicturePage::drvPIC_Change);
     connect(dirPIC, &platform::DirListBox::Change, this, &PicturePage::dirPIC_Change);
     connect(drvICO, &platform::DriveListBox::Change, this, &PicturePage::drvICO_Change);
@@ -73,11 +73,8 @@ void PicturePage::createSourceFrame() {
     SetTag(dirPIC, QStringLiteral("选择一个含有.PNG或.BMP图片的文件夹"));
     Place(dirPIC, 240, 720, 2295, 2610);
 
-    cboPicType = new QComboBox(fraPIC);
+    cboPicType = new platform::ComboBox(fraPIC);
     NameControl(cboPicType, QStringLiteral("cboPicType"));
-    cboPicType->setEditable(true);
-    cboPicType->setInsertPolicy(QComboBox::NoInsert);  // typing adds nothing to the list
-    cboPicType->setCompleter(nullptr);  // typed text stays as typed, never completed to an entry
     cboPicType->addItem(QStringLiteral(".PNG格式图片"));
     cboPicType->addItem(QStringLiteral(".BMP格式图片"));
     cboPicType->setCurrentIndex(-1);  // the text is set at start-up

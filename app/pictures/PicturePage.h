@@ -3,12 +3,12 @@
 // sizes, target drive and folder, and the start button.
 
 #include "platform/widgets/CheckBox.h"
+#include "platform/widgets/ComboBox.h"
 #include "platform/widgets/DirListBox.h"
 #include "platform/widgets/DriveListBox.h"
 #include "platform/widgets/Frame.h"
 #include "platform/widgets/Label.h"
 
-#include <QComboBox>
 #include <QPushButton>
 
 #include <array>
@@ -30,8 +30,9 @@ public:
     PicturePage(SharedState& state, QWidget* parent = nullptr);
     ~PicturePage() override;
 
-    // An entry was chosen from the picture type's list (typing raises
-    // nothing): the size options are enabled for PNG pictures only.
+    // An entry was chosen from the picture type's list (typed text, even
+    // ended with Enter, raises nothing): the size options are enabled for
+    // PNG pictures only.
     void cboPicType_Click();
     // The source drive moved: the source folder follows (and the target,
     // with the same-folder option), or the drive list goes back to LastDrive.
@@ -68,7 +69,7 @@ public:
     platform::Frame* fraPIC;
     platform::DriveListBox* drvPIC;
     platform::DirListBox* dirPIC;
-    QComboBox* cboPicType;
+    platform::ComboBox* cboPicType;
     QPushButton* cmdPIC2ICO;
     platform::Frame* fraPNG2ICOOption;
     platform::Frame* fraICO;

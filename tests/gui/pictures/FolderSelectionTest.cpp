@@ -5,6 +5,7 @@
 
 #include "PageFixture.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
@@ -58,6 +59,30 @@ TEST_F(PageTest, ChoosingAnEntrySwitchesTheSizeBoxesTypingDoesNot) {
     ASSERT_EQ(p.cboPicType->currentText(), PicturePage::kPngType);
     EXPECT_EQ(Enabled(p), kAllOn);
     EXPECT_EQ(Ticks(p), ticks);
+}
+
+// Enter after typing an entry's text exactly, or leaving the box, is not a
+// choice; picking the entry from the opened list with the mouse is.
+TEST_F(PageTest, EnterAfterTypedEntryTextGreysNothingThePickedEntryDoes) {
+    PicturePage& p = page();
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    p.cboPicType->lineEdit()->setFocus();
+    p.cboPicType->lineEdit()->clear();
+    Type(p.cboPicType->lineEdit(), PicturePage::kBmpType);
+    QTest::keyClick(p.cboPicType->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(Enabled(p), kAllOn);
+    QTest::keyClick(p.cboPicType->lineEdit(), Qt::Key_Tab);
+    ASSERT_FALSE(p.cboPicType->lineEdit()->hasFocus());
+    EXPECT_EQ(Enabled(p), kAllOn);
+    EXPECT_EQ(p.cboPicType->currentText(), PicturePage::kBmpType);
+
+    p.cboPicType->showPopup();
+    QAbstractItemView* list = p.cboPicType->view();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(list->window()));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->model()->index(1, 0)).center());
+    EXPECT_EQ(Enabled(p), kAllOff);
 }
 
 // Typed text is taken as typed: the start of an entry's text is not
