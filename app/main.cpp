@@ -2,12 +2,16 @@
 
 #include "app/frmMain.h"
 #include "platform/artwork/Artwork.h"
+#include "platform/shell/StandardTexts.h"
 
 #include <QApplication>
 #include <QStyleFactory>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // The desktop file and icon of the installed program share this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.trevalo"));
+    platform::LoadStandardTexts();
     // The layout is fixed in size: one style and one font keep every caption
     // inside its control on any desktop.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
