@@ -1,7 +1,9 @@
 #pragma once
 // Where a PNG job writes the converter, its batch file and its completion
 // marker, and where the leftovers are removed: the program folder when it
-// can be written, else a private temporary folder made once for this run.
+// can be written and holds no commands of the system or the user, else a
+// private temporary folder made once for this run. An installed program
+// (in /usr/local/bin, say) thus uses the private folder, also for root.
 
 #include "app/pictures/JobFiles.h"
 
@@ -10,8 +12,9 @@
 // The job folder of this run, for the program's own folder.
 QString JobFolder();
 
-// The job folder for a given program folder: that folder when it exists and
-// can be written, else this run's private temporary folder (created on
+// The job folder for a given program folder: that folder when it exists,
+// can be written and is neither a system folder of commands nor on the
+// search path (PATH), else this run's private temporary folder (created on
 // first use, removed when the program ends). Empty only when no temporary
 // folder can be made either.
 QString JobFolderFor(const QString& programFolder);

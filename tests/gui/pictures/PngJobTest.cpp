@@ -277,3 +277,23 @@ TEST(JobFolder, TheProgramFolderWhenWritableElseAPrivateTemporaryOne) {
               fs::perms::none);
     EXPECT_EQ(JobFolderFor(QString::fromStdString((file / "below").string())), fallback);
 }
+
+// The installed program sits among the system's commands, which root may
+// write to: its jobs still go to the private folder, never beside it, and
+// so do those of a program in any folder on the search path.
+TEST(JobFolder, NeverAFolderOfCommandsEvenWhenWritable) {
+    testsupport::TempDir missing;
+    const QString fallback = JobFolderFor(QString::fromStdString((missing.path() / "none").string()));
+    ASSERT_FALSE(fallback.isEmpty());
+    for (const char* commands : {"/usr/local/bin", "/usr/bin", "/bin"})
+        EXPECT_EQ(JobFolderFor(QString::fromLatin1(commands)), fallback) << commands;
+
+    testsupport::TempDir own;
+    const QString folder = QString::fromStdString(own.path().string());
+    ASSERT_EQ(JobFolderFor(folder), folder);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", path + ":" + QFile::encodeName(folder) + "/");
+    EXPECT_EQ(JobFolderFor(folder), fallback);
+    qputenv("PATH", path);
+    EXPECT_EQ(JobFolderFor(folder), folder);
+}
