@@ -15,7 +15,7 @@ packages=(
   # Qt's own Chinese texts for its standard buttons and dialogs
   qt6-translations-l10n
   # install and package checks: validators, CPack's shlibdeps, a scratch system
-  desktop-file-utils appstream dpkg-dev fakeroot debootstrap man-db
+  desktop-file-utils appstream dpkg-dev fakeroot debootstrap man-db groff-base bsdextrautils file
 )
 
 missing=()
