@@ -82,9 +82,3 @@ TEST_F(ComboBoxTest, ArrowKeysTheWheelAndTheListChoose) {
     EXPECT_EQ(clicks, 4);
     EXPECT_EQ(combo->currentText(), QStringLiteral(".PNG格式图片"));
 }
-
-TEST_F(ComboBoxTest, SettingTheEntryFromCodeRaisesNothing) {
-    combo->setCurrentIndex(1);
-    combo->setEditText(QStringLiteral("x"));
-    EXPECT_EQ(clicks, 0);
-}
