@@ -1,0 +1,41 @@
+#pragma once
+// Our PNG decoder: every colour type, depth and interlacing of the standard,
+// to 8-bit straight alpha in blue, green, red, alpha byte order. Works on
+// bytes in memory and never prints anything.
+//
+// Two steps, so that a caller can check the size and provide the pixel
+// memory in between: ReadChunks (PngChunkReader.h), then DecodeImage.
+
+#include "libs/imaging/png/PngChunkReader.h"
+#include "libs/imaging/png/PngFile.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace imaging::png {
+
+// Above this much filtered data the stream is inflated a row at a time
+// instead of into one buffer, so that a large deep picture costs little more
+// than its decoded pixels.
+inline constexpr uint64_t kStreamingThreshold = uint64_t{64} << 20;
+
+struct DecodeOptions {
+    uint64_t streamingThreshold = kStreamingThreshold;
+    bool portable = false;  // no vector code (for tests of the portable path)
+};
+
+// Where the pixels go: width x height of the header, 4 bytes each.
+struct PngTarget {
+    uint8_t* bgra = nullptr;
+    ptrdiff_t stride = 0;
+};
+
+// Fills every pixel of the target, or fails (the target is then partly written).
+[[nodiscard]] PngError DecodeImage(const PngFile& file, const PngTarget& target, const DecodeOptions& options = {});
+
+// Both steps into a vector of width * height * 4 bytes.
+[[nodiscard]] PngError DecodePng(const uint8_t* data, size_t size, int64_t maxPixels, std::vector<uint8_t>* bgra,
+                                 PngHeader* header, const DecodeOptions& options = {});
+
+} // namespace imaging::png

@@ -1,0 +1,30 @@
+#pragma once
+// The filtered rows of a PNG, inflated from its IDAT pieces, handed out one
+// at a time. Two ways: the whole stream at once (libdeflate, fastest, needs a
+// buffer of the whole filtered size) or piece by piece (zlib, two rows of
+// memory, for pictures too large for the first).
+
+#include "libs/imaging/png/PngFile.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+namespace imaging::png {
+
+class PngImageData {
+public:
+    virtual ~PngImageData() = default;
+    // The next `size` bytes of filtered data, writable; the row handed out
+    // before stays valid. Null with *error set when the stream fails.
+    virtual uint8_t* NextRow(size_t size, PngError* error) = 0;
+    // After the last row: the stream must end here, its checksum right.
+    [[nodiscard]] virtual PngError Finish() = 0;
+};
+
+// Inflates everything now; on failure null with *error set.
+std::unique_ptr<PngImageData> InflateWhole(const PngFile& file, uint64_t filteredSize, PngError* error);
+// Inflates as rows are asked for; rows are at most `maxRow` bytes.
+std::unique_ptr<PngImageData> InflateStreaming(const PngFile& file, size_t maxRow, PngError* error);
+
+} // namespace imaging::png
