@@ -1,0 +1,164 @@
+// What a decodable PNG may hold: known pixel values for the conversions that
+// the reference decoder could get wrong the same way, and the chunks that
+// are skipped rather than refused.
+
+#include "PngCorpus.h"
+#include "PngTestDecode.h"
+#include "SpngOracle.h"
+
+#include "libs/imaging/png/PngUnfilter.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+using imaging::png::PngError;
+using imaging::png::PngErrorName;
+using pngtest::Chunk;
+using pngtest::Inflate;
+using pngtest::PngSpec;
+
+PngSpec Spec(uint8_t type, uint8_t depth, uint32_t width, uint32_t height, std::vector<uint16_t> samples) {
+    PngSpec s;
+    s.colourType = type;
+    s.depth = depth;
+    s.width = width;
+    s.height = height;
+    s.samples = std::move(samples);
+    return s;
+}
+
+std::vector<uint8_t> Trns16(std::initializer_list<uint16_t> values) {
+    std::vector<uint8_t> out;
+    for (uint16_t v : values)
+        pngtest::PutBig16(&out, v);
+    return out;
+}
+
+void ExpectPixels(const std::vector<uint8_t>& png, const std::vector<uint8_t>& bgra) {
+    for (Inflate inflate : {Inflate::kWhole, Inflate::kStreaming})
+        for (bool portable : {false, true}) {
+            const pngtest::Decoded d = pngtest::DecodeOurs(png, inflate, portable);
+            ASSERT_EQ(d.error, PngError::kOk) << PngErrorName(d.error);
+            EXPECT_EQ(d.bgra, bgra) << "streaming " << (inflate == Inflate::kStreaming) << " portable " << portable;
+        }
+}
+
+// The whole 16-bit sample decides: 0x1234 is transparent, 0x1235 and 0x12FF
+// (the same or the next level at 8 bits) are not. Levels round: v * 255 / 65535.
+TEST(PngPixels, SixteenBitGreyTransparencyComparesAllBits) {
+    PngSpec s = Spec(0, 16, 4, 1, {0x1234, 0x1235, 0x12FF, 0xFFFF});
+    s.trns = Trns16({0x1234});
+    ExpectPixels(pngtest::EncodePng(s), {18, 18, 18, 0, 18, 18, 18, 255, 19, 19, 19, 255, 255, 255, 255, 255});
+}
+
+TEST(PngPixels, SixteenBitTruecolourTransparencyComparesAllBits) {
+    PngSpec s = Spec(2, 16, 3, 1, {0x8080, 0x0000, 0xFFFF, 0x8081, 0x0000, 0xFFFF, 0x8080, 0x0001, 0xFFFF});
+    s.interlaced = true;
+    s.trns = Trns16({0x8080, 0x0000, 0xFFFF});
+    ExpectPixels(pngtest::EncodePng(s), {255, 0, 128, 0, 255, 0, 128, 255, 255, 0, 128, 255});
+}
+
+TEST(PngPixels, LowDepthGreyScalesToFullRange) {
+    ExpectPixels(pngtest::EncodePng(Spec(0, 2, 4, 1, {0, 1, 2, 3})),
+                 {0, 0, 0, 255, 85, 85, 85, 255, 170, 170, 170, 255, 255, 255, 255, 255});
+    PngSpec s = Spec(0, 4, 3, 1, {0, 7, 15});
+    s.trns = Trns16({7});
+    ExpectPixels(pngtest::EncodePng(s), {0, 0, 0, 255, 119, 119, 119, 0, 255, 255, 255, 255});
+}
+
+// tRNS shorter than PLTE: the entries it leaves out stay opaque.
+TEST(PngPixels, ShortPaletteTransparencyLeavesTheRestOpaque) {
+    PngSpec s = Spec(3, 2, 4, 1, {0, 1, 2, 3});
+    s.palette = {10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120};
+    s.trns = {0, 128};
+    ExpectPixels(pngtest::EncodePng(s), {30, 20, 10, 0, 60, 50, 40, 128, 90, 80, 70, 255, 120, 110, 100, 255});
+}
+
+TEST(PngPixels, AlphaChannelsStayStraight) {
+    ExpectPixels(pngtest::EncodePng(Spec(6, 8, 1, 1, {200, 100, 50, 0})), {50, 100, 200, 0});
+    ExpectPixels(pngtest::EncodePng(Spec(4, 16, 1, 1, {0xFFFF, 0x8000})), {255, 255, 255, 128});
+}
+
+// Chunks that cannot apply are skipped, and the pixels come out as without them.
+class PngSkipped : public ::testing::TestWithParam<Inflate> {
+protected:
+    PngSpec spec_ = [] {
+        PngSpec s = pngtest::RandomSpec({2, 8}, 11, 7, false, 21);
+        pngtest::AddTransparency(&s, 21);
+        return s;
+    }();
+    std::vector<uint8_t> Expected() {
+        const pngtest::Decoded d = pngtest::DecodeOurs(pngtest::EncodePng(spec_));
+        EXPECT_EQ(d.error, PngError::kOk);
+        return d.bgra;
+    }
+    void ExpectDecodes(const std::vector<Chunk>& chunks, const std::vector<uint8_t>& bgra) {
+        const pngtest::Decoded d = pngtest::DecodeOurs(pngtest::Assemble(chunks), GetParam());
+        ASSERT_EQ(d.error, PngError::kOk) << PngErrorName(d.error);
+        EXPECT_EQ(d.bgra, bgra);
+    }
+};
+
+TEST_P(PngSkipped, AncillaryChunksWithBadChecksums) {
+    const std::vector<uint8_t> want = Expected();
+    std::vector<Chunk> chunks = pngtest::EncodeChunks(spec_);
+    chunks[1].badCrc = true;  // gAMA
+    ExpectDecodes(chunks, want);
+    // A damaged tRNS is not applied: the transparent pixel becomes opaque.
+    chunks[2].badCrc = true;
+    std::vector<uint8_t> opaque = want;
+    ASSERT_EQ(opaque[3], 0);
+    opaque[3] = 255;
+    ExpectDecodes(chunks, opaque);
+}
+
+TEST_P(PngSkipped, UnknownAndMisplacedAncillaryChunks) {
+    const std::vector<uint8_t> want = Expected();
+    std::vector<Chunk> chunks = pngtest::EncodeChunks(spec_);
+    chunks.insert(chunks.begin() + 1, Chunk{"prVt", {1, 2, 3}});
+    chunks.insert(chunks.end() - 1, Chunk{"tRNS", {0, 0, 0, 0, 0, 0}});  // after the data: too late
+    chunks.insert(chunks.begin() + 4, Chunk{"tRNS", {0, 1}});            // a second one, of the wrong size
+    ExpectDecodes(chunks, want);
+}
+
+TEST_P(PngSkipped, EndAfterTheLastIdat) {
+    const std::vector<uint8_t> want = Expected();
+    std::vector<Chunk> chunks = pngtest::EncodeChunks(spec_);
+    chunks.pop_back();  // no IEND
+    ExpectDecodes(chunks, want);
+    // Cut inside a chunk after the data.
+    chunks.push_back(Chunk{"tEXt", std::vector<uint8_t>(40, 'a')});
+    std::vector<uint8_t> png = pngtest::Assemble(chunks);
+    png.resize(png.size() - 20);
+    const pngtest::Decoded d = pngtest::DecodeOurs(png, GetParam());
+    ASSERT_EQ(d.error, PngError::kOk) << PngErrorName(d.error);
+    EXPECT_EQ(d.bgra, want);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothPaths, PngSkipped, ::testing::Values(Inflate::kWhole, Inflate::kStreaming));
+
+// The vector unfilter against the portable one, on random rows of every
+// pixel width and lengths around the vector widths.
+TEST(PngUnfilter, VectorAndPortableAgree) {
+    std::mt19937 random(5);
+    for (size_t stride : {1, 2, 3, 4, 6, 8})
+        for (size_t pixels : {1, 2, 5, 16, 17, 33}) {
+            const size_t size = stride * pixels;
+            std::vector<uint8_t> previous(size), row(size);
+            for (uint8_t filter = 0; filter < imaging::png::kFilterCount; ++filter) {
+                for (auto& v : previous)
+                    v = static_cast<uint8_t>(random());
+                for (auto& v : row)
+                    v = static_cast<uint8_t>(random());
+                std::vector<uint8_t> fast = row, portable = row;
+                imaging::png::FastestUnfilter()(filter, fast.data(), previous.data(), size, stride);
+                imaging::png::UnfilterPortable(filter, portable.data(), previous.data(), size, stride);
+                EXPECT_EQ(fast, portable) << "filter " << int{filter} << " stride " << stride << " size " << size;
+            }
+        }
+}
+
+} // namespace
