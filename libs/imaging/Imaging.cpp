@@ -1,15 +1,16 @@
 #include "libs/imaging/Imaging.h"
 
+#include "libs/imaging/IconFilePng.h"
+#include "libs/imaging/PictureFile.h"
 #include "libs/imaging/SourcePicture.h"
+
+#include "libs/imaging/png/PngDecoder.h"
 
 #include <QBuffer>
 #include <QByteArray>
-#include <QFile>
 #include <QImageReader>
 
 #include <algorithm>
-#include <cstdio>
-#include <filesystem>
 #include <limits>
 #include <new>
 
@@ -31,6 +32,21 @@ constexpr int kOpaqueFromAlpha = 127;
 
 bool WithinPixelLimit(const QSize& size, int64_t maxPixels) {
     return size.width() > 0 && size.height() > 0 && int64_t{size.width()} * size.height() <= maxPixels;
+}
+
+// Every PNG goes through our decoder: exact on all of the standard, silent on
+// damage, and the picture's size is checked before its pixels are allocated.
+std::unique_ptr<SourcePicture> DecodePng(const uint8_t* data, size_t size, int64_t maxPixels) {
+    png::PngFile file;
+    if (png::ReadChunks(data, size, maxPixels, &file) != png::PngError::kOk)
+        return nullptr;
+    QImage image(static_cast<int>(file.header.width), static_cast<int>(file.header.height), QImage::Format_ARGB32);
+    if (image.isNull())
+        return nullptr;
+    const png::PngTarget target{image.bits(), static_cast<ptrdiff_t>(image.bytesPerLine())};
+    if (png::DecodeImage(file, target) != png::PngError::kOk)
+        return nullptr;
+    return SourcePicture::FromImage(std::move(image));
 }
 
 std::unique_ptr<SourcePicture> Decode(QIODevice* device, int64_t maxPixels) {
@@ -62,24 +78,10 @@ void MakeMask(const icofile::ColourBitmap& colour, int32_t bitsPerPixel, icofile
 } // namespace
 
 std::unique_ptr<SourcePicture> LoadPicture(const std::string& path) {
-    try {
-        // Only files hold pictures; a pipe or a device could block or never end.
-        std::error_code error;
-        if (!std::filesystem::is_regular_file(std::filesystem::path(path), error))
-            return nullptr;
-        // Opened by its bytes, so that any file name the system allows works.
-        std::FILE* handle = std::fopen(path.c_str(), "rb");
-        if (handle == nullptr)
-            return nullptr;
-        QFile file;
-        if (!file.open(handle, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-            std::fclose(handle);
-            return nullptr;
-        }
-        return Decode(&file, kMaxPicturePixels);
-    } catch (const std::bad_alloc&) {
+    std::vector<uint8_t> bytes;
+    if (!ReadPictureFile(path, &bytes))
         return nullptr;
-    }
+    return LoadPictureFromMemory(bytes.data(), bytes.size());
 }
 
 std::unique_ptr<SourcePicture> LoadPictureFromMemory(const uint8_t* data, size_t size) {
@@ -91,6 +93,11 @@ std::unique_ptr<SourcePicture> LoadPictureFromMemory(const uint8_t* data, size_t
         return nullptr;
     maxPixels = std::min(maxPixels, kMaxPicturePixels);
     try {
+        // The format is decided by the content, whatever the file is called.
+        if (png::HasPngSignature(data, size))
+            return DecodePng(data, size, maxPixels);
+        if (const EmbeddedPng inIcon = FirstIconImagePng(data, size); inIcon.data != nullptr)
+            return DecodePng(inIcon.data, inIcon.size, maxPixels);
         QBuffer buffer;
         buffer.setData(QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
         if (!buffer.open(QIODevice::ReadOnly))

@@ -5,6 +5,7 @@
 
 #include "libs/icofile/IconFile.h"
 #include "libs/imaging/IconSize.h"
+#include "libs/imaging/PictureFile.h"
 
 #include <cstdint>
 #include <memory>
@@ -19,8 +20,10 @@ inline constexpr int64_t kMaxPicturePixels = int64_t{1} << 26;  // 64 Mpx, e.g. 
 class SourcePicture;  // a decoded picture, with what all its sizes share
 
 // Decodes the file, the format decided by its content (any name or
-// extension), to 32-bit straight alpha. Null when it is not a regular file,
-// cannot be read or decoded, or has more than kMaxPicturePixels pixels.
+// extension): PNG by our own decoder, the others by Qt's readers, to 32-bit
+// straight alpha. Null when it is not a regular file (never waiting on a pipe
+// or device), is larger than kMaxPictureFileBytes, cannot be read or decoded,
+// or has more than kMaxPicturePixels pixels.
 std::unique_ptr<SourcePicture> LoadPicture(const std::string& path);
 // The same from bytes in memory.
 std::unique_ptr<SourcePicture> LoadPictureFromMemory(const uint8_t* data, size_t size);
