@@ -8,6 +8,9 @@ packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   # libraries
   qt6-base-dev libimagequant-dev libgtest-dev googletest
+  # our PNG decoder (inflate, checksums; zlib for the streaming path), libspng
+  # as the reference decoder of its tests, fuzz target and benchmark
+  libdeflate-dev zlib1g-dev libspng-dev
   # fonts for the Chinese window texts
   fonts-wqy-microhei
   # independent readers, peers for the benchmark, a display for screenshots
@@ -16,6 +19,8 @@ packages=(
   qt6-translations-l10n
   # install and package checks: validators, CPack's shlibdeps, a scratch system
   desktop-file-utils appstream dpkg-dev fakeroot debootstrap man-db groff-base bsdextrautils file
+  # uninitialised reads, which AddressSanitizer does not see
+  valgrind
 )
 
 missing=()
