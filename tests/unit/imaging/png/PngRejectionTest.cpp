@@ -196,8 +196,9 @@ TEST_P(PngDamage, IsRefusedForItsReason) {
     const std::vector<uint8_t> png = damage.make();
     const pngtest::Decoded ours = pngtest::DecodeOurs(png, inflate);
     EXPECT_EQ(ours.error, damage.expected) << PngErrorName(ours.error);
-    if (damage.libspngRefuses)
+    if (damage.libspngRefuses) {
         EXPECT_FALSE(pngtest::SpngDecode(png.data(), png.size(), uint64_t{1} << 26).ok);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(EachDamage, PngDamage,
