@@ -9,8 +9,8 @@ JOBS          ?= $(shell nproc)
 PREFIX        ?= /usr/local
 CMAKE_GEN     := -G Ninja
 
-.PHONY: all deps configure build run test asan-test fuzz fuzz-smoke bench screenshot install release \
-        package package-test clean
+.PHONY: all deps configure build run test asan-test valgrind-check fuzz fuzz-smoke bench screenshot install \
+        release package package-test clean
 
 all: build
 
@@ -37,6 +37,10 @@ asan-test: deps
 	cmake --build $(BUILD_ASAN) -j $(JOBS)
 	cd $(BUILD_ASAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS) --timeout 900
+
+# png2ico over the generated PNG set under valgrind: no uninitialised reads.
+valgrind-check: build
+	@bash scripts/valgrind-check.sh $(BUILD)
 
 # libFuzzer targets (clang), each run briefly over its seed corpus.
 fuzz: deps
