@@ -28,6 +28,7 @@ TIME = "/usr/bin/time"
 MOGRIFY = "/usr/bin/mogrify"  # /usr/local/bin may hold a stand-in, not ImageMagick
 PYTHON = "/usr/bin/python3"    # the system Python, which has Pillow
 SPEED_TARGET = 3.0             # png2ico against the fastest single-threaded peer
+MAGICK_TARGETS = {"small": 5.5, "large": 9.0}  # png2ico against ImageMagick on one thread
 MEMORY_PICTURES = 3            # png2ico's peak should stay near this many decoded pictures
 MEMORY_SLACK_MIB = 4.0         # ... plus a small constant
 MIB = 1024.0 * 1024.0
@@ -188,10 +189,15 @@ def print_corpus_table(name, count, edge, results, repeats):
             print("  %-30s said: %s" % ("", run.stderr.strip().splitlines()[0][:200]))
 
 
-def print_targets(count, edge, results, baseline_kib):
+def print_targets(name, count, edge, results, baseline_kib):
     ours = results.get("png2ico")
     if ours is None or isinstance(ours, str) or ours.code != 0:
         return
+    magick = results.get("ImageMagick (1 thread)")
+    if name in MAGICK_TARGETS and magick is not None and not isinstance(magick, str) and magick.code == 0:
+        ratio = magick.wall / ours.wall
+        print("  target: >= %.1fx ImageMagick (1 thread): %.2fx  [%s]"
+              % (MAGICK_TARGETS[name], ratio, "met" if ratio >= MAGICK_TARGETS[name] else "NOT met"))
     peers = [(n, r) for n, r in results.items()
              if n != "png2ico" and not isinstance(r, str) and r.code == 0 and r.tool.single_thread]
     if peers:
@@ -229,7 +235,7 @@ def run_corpus(name, tools, args, scratch, baseline_kib):
         results[tool.name] = run
         failed |= run.code != 0
     print_corpus_table(name, len(pictures), edge, results, args.repeats)
-    print_targets(len(pictures), edge, results, baseline_kib)
+    print_targets(name, len(pictures), edge, results, baseline_kib)
     if args.stage_times:
         stages_ms = stage_breakdown(args.stage_times, source, os.path.join(args.work, "out", "stages", name),
                                     args.repeats)
