@@ -7,9 +7,10 @@ add_custom_command(OUTPUT ${png_seeds}/rgba8-40x40.png
   COMMENT "Writing seed pictures for fuzz_png_decode")
 add_custom_target(fuzz_png_decode_seeds DEPENDS ${png_seeds}/rgba8-40x40.png)
 
+find_package(ZLIB REQUIRED)
 trevalo_add_fuzz(NAME fuzz_png_decode
   SOURCE ${CMAKE_CURRENT_SOURCE_DIR}/fuzz_png_decode.cpp
-  LIBS pngdecode trevalo_pngtest
+  LIBS pngdecode trevalo_pngtest ZLIB::ZLIB
   SEEDS ${png_seeds})
 if(TARGET fuzz_png_decode)
   add_dependencies(fuzz_png_decode fuzz_png_decode_seeds)

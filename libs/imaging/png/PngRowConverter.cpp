@@ -54,6 +54,11 @@ PngRowConverter::PngRowConverter(const PngFile& file, bool portable)
     : depth_(file.header.bitDepth), portable_(portable), transparent_(file.hasTransparentColour),
       colour_(file.transparentColour) {
     const bool deep = depth_ == 16;
+    // A tRNS value beyond the depth's range keeps only the bits that fit, as
+    // the common decoders take it.
+    if (!deep)
+        for (uint16_t& v : colour_)
+            v = static_cast<uint16_t>(v & ((1 << depth_) - 1));
     switch (file.header.colourType) {
     case kGrey:
         kind_ = deep ? Kind::kGrey16 : Kind::kLookup;

@@ -69,6 +69,17 @@ TEST(PngPixels, LowDepthGreyScalesToFullRange) {
     ExpectPixels(pngtest::EncodePng(s), {0, 0, 0, 255, 119, 119, 119, 0, 255, 255, 255, 255});
 }
 
+// Below 16 bits only the bits of the depth count, as libpng and libspng
+// read such a tRNS.
+TEST(PngPixels, TransparencyBeyondTheDepthKeepsItsLowBits) {
+    PngSpec rgb = Spec(2, 8, 2, 1, {0x48, 0x72, 0x9F, 0x48, 0x72, 0x9E});
+    rgb.trns = Trns16({0x0048, 0x0072, 0x209F});
+    ExpectPixels(pngtest::EncodePng(rgb), {0x9F, 0x72, 0x48, 0, 0x9E, 0x72, 0x48, 255});
+    PngSpec grey = Spec(0, 2, 2, 1, {2, 1});
+    grey.trns = Trns16({0x0106});
+    ExpectPixels(pngtest::EncodePng(grey), {170, 170, 170, 0, 85, 85, 85, 255});
+}
+
 // tRNS shorter than PLTE: the entries it leaves out stay opaque.
 TEST(PngPixels, ShortPaletteTransparencyLeavesTheRestOpaque) {
     PngSpec s = Spec(3, 2, 4, 1, {0, 1, 2, 3});
