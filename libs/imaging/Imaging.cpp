@@ -11,6 +11,7 @@
 #include <QImageReader>
 
 #include <algorithm>
+#include <cstdlib>
 #include <limits>
 #include <new>
 
@@ -36,15 +37,23 @@ bool WithinPixelLimit(const QSize& size, int64_t maxPixels) {
 
 // Every PNG goes through our decoder: exact on all of the standard, silent on
 // damage, and the picture's size is checked before its pixels are allocated.
+// The pixel buffer is a little larger than the picture where that lets the
+// image data be inflated into it.
 std::unique_ptr<SourcePicture> DecodePng(const uint8_t* data, size_t size, int64_t maxPixels) {
     png::PngFile file;
     if (png::ReadChunks(data, size, maxPixels, &file) != png::PngError::kOk)
         return nullptr;
-    QImage image(static_cast<int>(file.header.width), static_cast<int>(file.header.height), QImage::Format_ARGB32);
-    if (image.isNull())
+    const uint64_t capacity = png::DecodeCapacity(file);
+    auto* pixels = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(capacity)));
+    if (pixels == nullptr)
         return nullptr;
-    const png::PngTarget target{image.bits(), static_cast<ptrdiff_t>(image.bytesPerLine())};
-    if (png::DecodeImage(file, target) != png::PngError::kOk)
+    const int width = static_cast<int>(file.header.width), height = static_cast<int>(file.header.height);
+    QImage image(pixels, width, height, 4 * width, QImage::Format_ARGB32, std::free, pixels);
+    if (image.isNull()) {
+        std::free(pixels);
+        return nullptr;
+    }
+    if (png::DecodeImage(file, png::PngTarget{pixels, ptrdiff_t{4} * width, capacity}) != png::PngError::kOk)
         return nullptr;
     return SourcePicture::FromImage(std::move(image));
 }

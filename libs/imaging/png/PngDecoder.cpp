@@ -72,6 +72,32 @@ PngError RowDecoder::RunPass(const PngPass& pass, PngImageData* data) {
     return PngError::kOk;
 }
 
+// In place the pixels of row y end before the filtered data of row y + 1
+// begins when that data sits at the very end of the buffer: then each row
+// is copied out before its pixels are written, and nothing unread is lost.
+// Interlaced pictures write all over the picture from the first pass on.
+bool FitsInPlace(const PngFile& file, const DecodeOptions& options) {
+    return !file.header.interlaced && FilteredSize(file.header) <= options.streamingThreshold;
+}
+
+uint64_t PackedSize(const PngHeader& header) { return uint64_t{header.width} * header.height * 4; }
+
+} // namespace
+
+uint64_t DecodeCapacity(const PngFile& file, const DecodeOptions& options) {
+    const uint64_t packed = PackedSize(file.header);
+    return FitsInPlace(file, options) ? std::max(packed, FilteredSize(file.header)) : packed;
+}
+
+namespace {
+
+uint8_t* InPlaceArea(const PngFile& file, const PngTarget& target, const DecodeOptions& options) {
+    if (!FitsInPlace(file, options) || target.stride != ptrdiff_t{4} * file.header.width ||
+        target.capacity < DecodeCapacity(file, options))
+        return nullptr;
+    return target.bgra + (target.capacity - FilteredSize(file.header));
+}
+
 } // namespace
 
 PngError DecodeImage(const PngFile& file, const PngTarget& target, const DecodeOptions& options) {
@@ -79,14 +105,13 @@ PngError DecodeImage(const PngFile& file, const PngTarget& target, const DecodeO
         return PngError::kBadTarget;
     try {
         const uint64_t filtered = FilteredSize(file.header);
+        const auto widest = static_cast<size_t>(file.header.rowBytes(file.header.width)) + 1;
         PngError error = PngError::kOk;
         std::unique_ptr<PngImageData> data;
-        if (filtered <= options.streamingThreshold) {
-            data = InflateWhole(file, filtered, &error);
-        } else {
-            const auto widest = static_cast<size_t>(file.header.rowBytes(file.header.width)) + 1;
+        if (filtered <= options.streamingThreshold)
+            data = InflateWhole(file, filtered, InPlaceArea(file, target, options), widest, &error);
+        else
             data = InflateStreaming(file, widest, &error);
-        }
         if (!data)
             return error;
         RowDecoder rows(file, target, options);
@@ -101,13 +126,17 @@ PngError DecodePng(const uint8_t* data, size_t size, int64_t maxPixels, std::vec
     PngFile file;
     if (const PngError e = ReadChunks(data, size, maxPixels, &file); e != PngError::kOk)
         return e;
+    const uint64_t capacity = DecodeCapacity(file, options);
     try {
-        bgra->resize(size_t{file.header.width} * file.header.height * 4);
+        bgra->resize(static_cast<size_t>(capacity));
     } catch (const std::bad_alloc&) {
         return PngError::kNoMemory;
     }
     *header = file.header;
-    return DecodeImage(file, PngTarget{bgra->data(), ptrdiff_t{4} * file.header.width}, options);
+    const PngError error =
+        DecodeImage(file, PngTarget{bgra->data(), ptrdiff_t{4} * file.header.width, capacity}, options);
+    bgra->resize(static_cast<size_t>(PackedSize(file.header)));
+    return error;
 }
 
 } // namespace imaging::png

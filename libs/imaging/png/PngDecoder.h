@@ -25,11 +25,17 @@ struct DecodeOptions {
     bool portable = false;  // no vector code (for tests of the portable path)
 };
 
-// Where the pixels go: width x height of the header, 4 bytes each.
+// Where the pixels go: width x height of the header, 4 bytes each. A target
+// of packed rows with DecodeCapacity bytes lets the image data be inflated
+// into its own tail, saving a buffer of the whole filtered size.
 struct PngTarget {
     uint8_t* bgra = nullptr;
     ptrdiff_t stride = 0;
+    uint64_t capacity = 0;  // bytes at bgra; 0: unknown, rows only
 };
+
+// The bytes a packed target (stride width * 4) needs for that.
+uint64_t DecodeCapacity(const PngFile& file, const DecodeOptions& options = {});
 
 // Fills every pixel of the target, or fails (the target is then partly written).
 [[nodiscard]] PngError DecodeImage(const PngFile& file, const PngTarget& target, const DecodeOptions& options = {});

@@ -22,8 +22,11 @@ public:
     [[nodiscard]] virtual PngError Finish() = 0;
 };
 
-// Inflates everything now; on failure null with *error set.
-std::unique_ptr<PngImageData> InflateWhole(const PngFile& file, uint64_t filteredSize, PngError* error);
+// Inflates everything now; on failure null with *error set. With `place`,
+// into those filteredSize bytes (the tail of the pixel buffer) instead of a
+// buffer of its own, each row copied out before the pixels overwrite it.
+std::unique_ptr<PngImageData> InflateWhole(const PngFile& file, uint64_t filteredSize, uint8_t* place,
+                                           size_t maxRow, PngError* error);
 // Inflates as rows are asked for; rows are at most `maxRow` bytes.
 std::unique_ptr<PngImageData> InflateStreaming(const PngFile& file, size_t maxRow, PngError* error);
 

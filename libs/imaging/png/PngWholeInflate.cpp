@@ -23,17 +23,21 @@ libdeflate_decompressor* ThreadDecompressor() {
 
 class WholeImageData final : public PngImageData {
 public:
-    PngError Inflate(const PngFile& file, uint64_t filteredSize);
+    PngError Inflate(const PngFile& file, uint64_t filteredSize, uint8_t* place, size_t maxRow);
     uint8_t* NextRow(size_t size, PngError* error) override;
     PngError Finish() override { return PngError::kOk; }
 
 private:
-    std::unique_ptr<uint8_t[]> rows_;
+    std::unique_ptr<uint8_t[]> owned_;
+    uint8_t* rows_ = nullptr;
     size_t size_ = 0;
     size_t position_ = 0;
+    // In place: the row handed out and the one before, safe from the pixels.
+    std::vector<uint8_t> copies_[2];
+    int current_ = 0;
 };
 
-PngError WholeImageData::Inflate(const PngFile& file, uint64_t filteredSize) {
+PngError WholeImageData::Inflate(const PngFile& file, uint64_t filteredSize, uint8_t* place, size_t maxRow) {
     libdeflate_decompressor* decompressor = ThreadDecompressor();
     if (decompressor == nullptr)
         return PngError::kNoMemory;
@@ -55,10 +59,17 @@ PngError WholeImageData::Inflate(const PngFile& file, uint64_t filteredSize) {
         streamSize = joined.size();
     }
     size_ = static_cast<size_t>(filteredSize);
-    rows_.reset(new uint8_t[size_]);
+    if (place != nullptr) {
+        rows_ = place;
+        copies_[0].resize(maxRow);
+        copies_[1].resize(maxRow);
+    } else {
+        owned_.reset(new uint8_t[size_]);
+        rows_ = owned_.get();
+    }
     size_t produced = 0, consumed = 0;
     // Bytes after the stream's end are left alone, as the common decoders do.
-    switch (libdeflate_zlib_decompress_ex(decompressor, stream, streamSize, rows_.get(), size_, &consumed, &produced)) {
+    switch (libdeflate_zlib_decompress_ex(decompressor, stream, streamSize, rows_, size_, &consumed, &produced)) {
     case LIBDEFLATE_SUCCESS: return produced == size_ ? PngError::kOk : PngError::kWrongDataLength;
     case LIBDEFLATE_INSUFFICIENT_SPACE: return PngError::kWrongDataLength;
     default: return PngError::kBadZlib;
@@ -70,17 +81,26 @@ uint8_t* WholeImageData::NextRow(size_t size, PngError* error) {
         *error = PngError::kWrongDataLength;
         return nullptr;
     }
-    uint8_t* row = rows_.get() + position_;
+    uint8_t* row = rows_ + position_;
     position_ += size;
-    return row;
+    if (owned_)
+        return row;
+    if (size > copies_[0].size()) {
+        *error = PngError::kWrongDataLength;
+        return nullptr;
+    }
+    current_ ^= 1;
+    std::memcpy(copies_[current_].data(), row, size);
+    return copies_[current_].data();
 }
 
 } // namespace
 
-std::unique_ptr<PngImageData> InflateWhole(const PngFile& file, uint64_t filteredSize, PngError* error) {
+std::unique_ptr<PngImageData> InflateWhole(const PngFile& file, uint64_t filteredSize, uint8_t* place,
+                                           size_t maxRow, PngError* error) {
     try {
         auto data = std::make_unique<WholeImageData>();
-        *error = data->Inflate(file, filteredSize);
+        *error = data->Inflate(file, filteredSize, place, maxRow);
         if (*error != PngError::kOk)
             return nullptr;
         return data;

@@ -1,7 +1,7 @@
 // Our decoder against libspng on the generated set: every colour type and
 // depth, interlaced or not, every filter, tRNS of each kind, small and empty
-// IDATs, chunks after the data. The pixels must agree byte for byte, on both
-// inflate paths, with and without vector code.
+// IDATs, chunks after the data. The pixels must agree byte for byte, on
+// every inflate path, with and without vector code.
 
 #include "PngCorpus.h"
 #include "PngTestDecode.h"
@@ -52,7 +52,8 @@ TEST_P(PngExactness, SameRgbaAsLibspng) {
 
 INSTANTIATE_TEST_SUITE_P(AllFormats, PngExactness,
                          ::testing::Combine(::testing::Range(0, 15),
-                                            ::testing::Values(Inflate::kWhole, Inflate::kStreaming),
+                                            ::testing::Values(Inflate::kWhole, Inflate::kWholeSeparate,
+                                                              Inflate::kStreaming),
                                             /*portable=*/::testing::Bool()));
 
 } // namespace

@@ -1,5 +1,5 @@
-// Damaged PNGs: each kind of damage is refused with its own reason, on both
-// inflate paths, and libspng refuses the same files (so the damage is real),
+// Damaged PNGs: each kind of damage is refused with its own reason, on every
+// inflate path, and libspng refuses the same files (so the damage is real),
 // apart from the few it lets through: checksums of IDAT and IEND, PLTE
 // repeated, misplaced or in a grey picture, surplus image data, and palette
 // indices beyond PLTE.
@@ -203,7 +203,8 @@ TEST_P(PngDamage, IsRefusedForItsReason) {
 
 INSTANTIATE_TEST_SUITE_P(EachDamage, PngDamage,
                          ::testing::Combine(::testing::Range<size_t>(0, 42),
-                                            ::testing::Values(Inflate::kWhole, Inflate::kStreaming)));
+                                            ::testing::Values(Inflate::kWhole, Inflate::kWholeSeparate,
+                                                              Inflate::kStreaming)));
 
 TEST(PngDamage, EveryCaseIsListed) { EXPECT_EQ(Damages().size(), 42u); }
 

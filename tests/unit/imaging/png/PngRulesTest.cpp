@@ -38,7 +38,7 @@ std::vector<uint8_t> Trns16(std::initializer_list<uint16_t> values) {
 }
 
 void ExpectPixels(const std::vector<uint8_t>& png, const std::vector<uint8_t>& bgra) {
-    for (Inflate inflate : {Inflate::kWhole, Inflate::kStreaming})
+    for (Inflate inflate : {Inflate::kWhole, Inflate::kWholeSeparate, Inflate::kStreaming})
         for (bool portable : {false, true}) {
             const pngtest::Decoded d = pngtest::DecodeOurs(png, inflate, portable);
             ASSERT_EQ(d.error, PngError::kOk) << PngErrorName(d.error);
@@ -149,7 +149,8 @@ TEST_P(PngSkipped, EndAfterTheLastIdat) {
     EXPECT_EQ(d.bgra, want);
 }
 
-INSTANTIATE_TEST_SUITE_P(BothPaths, PngSkipped, ::testing::Values(Inflate::kWhole, Inflate::kStreaming));
+INSTANTIATE_TEST_SUITE_P(EveryPath, PngSkipped,
+                         ::testing::Values(Inflate::kWhole, Inflate::kWholeSeparate, Inflate::kStreaming));
 
 // The vector unfilter against the portable one, on random rows of every
 // pixel width and lengths around the vector widths.

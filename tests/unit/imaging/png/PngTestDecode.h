@@ -8,8 +8,9 @@
 
 namespace pngtest {
 
-// The two ways the image data is inflated.
-enum class Inflate { kWhole, kStreaming };
+// The ways the image data is inflated: whole into the pixel buffer's tail
+// (where it fits), whole into a buffer of its own, or streaming.
+enum class Inflate { kWhole, kWholeSeparate, kStreaming };
 
 struct Decoded {
     imaging::png::PngError error = imaging::png::PngError::kOk;
@@ -28,8 +29,19 @@ inline imaging::png::DecodeOptions OptionsFor(Inflate inflate, bool portable) {
 inline Decoded DecodeOurs(const std::vector<uint8_t>& png, Inflate inflate = Inflate::kWhole, bool portable = false,
                           int64_t maxPixels = int64_t{1} << 26) {
     Decoded d;
-    d.error = imaging::png::DecodePng(png.data(), png.size(), maxPixels, &d.bgra, &d.header,
-                                      OptionsFor(inflate, portable));
+    const imaging::png::DecodeOptions options = OptionsFor(inflate, portable);
+    if (inflate != Inflate::kWholeSeparate) {
+        d.error = imaging::png::DecodePng(png.data(), png.size(), maxPixels, &d.bgra, &d.header, options);
+        return d;
+    }
+    // A target of rows only: no room to inflate into.
+    imaging::png::PngFile file;
+    d.error = imaging::png::ReadChunks(png.data(), png.size(), maxPixels, &file);
+    if (d.error != imaging::png::PngError::kOk)
+        return d;
+    d.header = file.header;
+    d.bgra.resize(size_t{file.header.width} * file.header.height * 4);
+    d.error = imaging::png::DecodeImage(file, {d.bgra.data(), ptrdiff_t{4} * file.header.width, 0}, options);
     return d;
 }
 
