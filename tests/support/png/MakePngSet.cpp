@@ -15,8 +15,8 @@ int main(int argc, char** argv) {
     const std::filesystem::path folder = argv[1];
     std::filesystem::create_directories(folder);
     size_t count = 0;
-    for (const pngtest::NamedSpec& named : pngtest::PngSet()) {
-        const std::vector<uint8_t> png = pngtest::EncodePng(named.spec);
+    for (const pngtest::NamedPlan& named : pngtest::PngSet()) {
+        const std::vector<uint8_t> png = pngtest::EncodePng(named.plan);
         std::ofstream out(folder / (named.name + ".png"), std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
         if (!out) {

@@ -25,8 +25,8 @@ std::string FormatName(PngFormat f) {
     return std::string(kTypes[f.colourType]) + std::to_string(f.depth);
 }
 
-PngSpec RandomSpec(PngFormat f, uint32_t width, uint32_t height, bool interlaced, uint32_t seed, int paletteSize) {
-    PngSpec s;
+PngPlan RandomPlan(PngFormat f, uint32_t width, uint32_t height, bool interlaced, uint32_t seed, int paletteSize) {
+    PngPlan s;
     s.width = width;
     s.height = height;
     s.depth = f.depth;
@@ -51,7 +51,7 @@ PngSpec RandomSpec(PngFormat f, uint32_t width, uint32_t height, bool interlaced
     return s;
 }
 
-void AddTransparency(PngSpec* s, uint32_t seed) {
+void AddTransparency(PngPlan* s, uint32_t seed) {
     std::mt19937 random(seed);
     switch (s->colourType) {
     case 0:
@@ -80,14 +80,14 @@ void AddTransparency(PngSpec* s, uint32_t seed) {
     }
 }
 
-std::vector<NamedSpec> PngSetFor(PngFormat f) {
-    std::vector<NamedSpec> set;
+std::vector<NamedPlan> PngSetFor(PngFormat f) {
+    std::vector<NamedPlan> set;
     const std::string base = FormatName(f);
     uint32_t seed = 1000u * f.colourType + f.depth;
     for (bool interlaced : {false, true}) {
         int index = 0;
         for (const Size& size : kSizes) {
-            PngSpec s = RandomSpec(f, size.width, size.height, interlaced, ++seed);
+            PngPlan s = RandomPlan(f, size.width, size.height, interlaced, ++seed);
             const bool transparent = index++ % 2 == 1 && f.colourType != 4 && f.colourType != 6;
             if (transparent)
                 AddTransparency(&s, seed);
@@ -97,12 +97,12 @@ std::vector<NamedSpec> PngSetFor(PngFormat f) {
         }
     }
     for (int filter = 0; filter < 5; ++filter) {
-        PngSpec s = RandomSpec(f, 13, 17, filter % 2 == 1, ++seed);
+        PngPlan s = RandomPlan(f, 13, 17, filter % 2 == 1, ++seed);
         s.filter = filter;
         set.push_back({base + "-filter" + std::to_string(filter), s});
     }
     // The stream in many small pieces, empty ones between, and chunks after it.
-    PngSpec pieces = RandomSpec(f, 40, 40, true, ++seed);
+    PngPlan pieces = RandomPlan(f, 40, 40, true, ++seed);
     pieces.idatPiece = 5;
     pieces.emptyIdats = true;
     pieces.chunksAfterData = true;
@@ -111,17 +111,17 @@ std::vector<NamedSpec> PngSetFor(PngFormat f) {
     set.push_back({base + "-pieces", pieces});
     if (f.colourType == 3) {
         // A palette shorter than the depth could address, fully used.
-        PngSpec small = RandomSpec(f, 17, 9, false, ++seed, 1 + (1 << f.depth) / 3);
+        PngPlan small = RandomPlan(f, 17, 9, false, ++seed, 1 + (1 << f.depth) / 3);
         AddTransparency(&small, seed);
         set.push_back({base + "-short-palette", small});
     }
     return set;
 }
 
-std::vector<NamedSpec> PngSet() {
-    std::vector<NamedSpec> all;
+std::vector<NamedPlan> PngSet() {
+    std::vector<NamedPlan> all;
     for (const PngFormat& f : AllFormats()) {
-        std::vector<NamedSpec> part = PngSetFor(f);
+        std::vector<NamedPlan> part = PngSetFor(f);
         all.insert(all.end(), part.begin(), part.end());
     }
     return all;

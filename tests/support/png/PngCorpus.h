@@ -21,22 +21,22 @@ const std::vector<PngFormat>& AllFormats();
 
 // Random samples (palette indices below the palette's size) and, for colour
 // type 3, a palette of `paletteSize` entries (0: a size that fits the depth).
-PngSpec RandomSpec(PngFormat format, uint32_t width, uint32_t height, bool interlaced, uint32_t seed,
+PngPlan RandomPlan(PngFormat format, uint32_t width, uint32_t height, bool interlaced, uint32_t seed,
                    int paletteSize = 0);
 
 // A tRNS that hits: the colour of the first pixel (for 16 bits a second pixel
 // differs from it only in the low byte), or a palette alpha table shorter
 // than the palette. Nothing for types with an alpha channel.
-void AddTransparency(PngSpec* spec, uint32_t seed);
+void AddTransparency(PngPlan* plan, uint32_t seed);
 
-struct NamedSpec {
+struct NamedPlan {
     std::string name;
-    PngSpec spec;
+    PngPlan plan;
 };
 
 // The set for one format, and for all of them.
-std::vector<NamedSpec> PngSetFor(PngFormat format);
-std::vector<NamedSpec> PngSet();
+std::vector<NamedPlan> PngSetFor(PngFormat format);
+std::vector<NamedPlan> PngSet();
 
 std::string FormatName(PngFormat format);
 

@@ -21,8 +21,8 @@ std::vector<Pass> PassesOf(bool interlaced) {
     return {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4}, {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
 }
 
-// One row of samples packed at the spec's depth, most significant bits first.
-std::vector<uint8_t> PackRow(const PngSpec& s, const Pass& p, uint32_t y, uint32_t count) {
+// One row of samples packed at the plan's depth, most significant bits first.
+std::vector<uint8_t> PackRow(const PngPlan& s, const Pass& p, uint32_t y, uint32_t count) {
     const int channels = Channels(s.colourType);
     std::vector<uint8_t> out;
     uint32_t bits = 0;
@@ -106,7 +106,7 @@ void PutBig16(std::vector<uint8_t>* out, uint16_t v) {
     out->push_back(static_cast<uint8_t>(v));
 }
 
-std::vector<uint8_t> FilteredRows(const PngSpec& s) {
+std::vector<uint8_t> FilteredRows(const PngPlan& s) {
     if (s.samples.size() != size_t{s.width} * s.height * Channels(s.colourType))
         throw std::invalid_argument("sample count does not match the size");
     const size_t bitsPerPixel = size_t{s.depth} * Channels(s.colourType);
@@ -139,9 +139,9 @@ std::vector<uint8_t> ZlibCompress(const std::vector<uint8_t>& data) {
     return out;
 }
 
-std::vector<Chunk> EncodeChunks(const PngSpec& s) { return EncodeChunks(s, ZlibCompress(FilteredRows(s))); }
+std::vector<Chunk> EncodeChunks(const PngPlan& s) { return EncodeChunks(s, ZlibCompress(FilteredRows(s))); }
 
-std::vector<Chunk> EncodeChunks(const PngSpec& s, const std::vector<uint8_t>& stream) {
+std::vector<Chunk> EncodeChunks(const PngPlan& s, const std::vector<uint8_t>& stream) {
     std::vector<Chunk> chunks;
     Chunk ihdr{"IHDR", {}};
     PutBig32(&ihdr.data, s.width);
@@ -178,6 +178,6 @@ std::vector<uint8_t> Assemble(const std::vector<Chunk>& chunks) {
     return png;
 }
 
-std::vector<uint8_t> EncodePng(const PngSpec& spec) { return Assemble(EncodeChunks(spec)); }
+std::vector<uint8_t> EncodePng(const PngPlan& plan) { return Assemble(EncodeChunks(plan)); }
 
 } // namespace pngtest

@@ -20,7 +20,8 @@ struct Chunk {
 // Filter choice for the rows: one of 0..4 for all, or a different one per row.
 inline constexpr int kFilterCycle = -1;
 
-struct PngSpec {
+// What to encode, and how.
+struct PngPlan {
     uint32_t width = 1;
     uint32_t height = 1;
     uint8_t depth = 8;
@@ -40,15 +41,15 @@ struct PngSpec {
 int Channels(uint8_t colourType);
 
 // The filtered rows (filter byte first), pass by pass when interlaced.
-std::vector<uint8_t> FilteredRows(const PngSpec& spec);
+std::vector<uint8_t> FilteredRows(const PngPlan& plan);
 std::vector<uint8_t> ZlibCompress(const std::vector<uint8_t>& data);
 
 // IHDR ... IEND as chunks (the signature is added by Assemble).
-std::vector<Chunk> EncodeChunks(const PngSpec& spec);
+std::vector<Chunk> EncodeChunks(const PngPlan& plan);
 // With a given zlib stream in place of the one the samples make.
-std::vector<Chunk> EncodeChunks(const PngSpec& spec, const std::vector<uint8_t>& stream);
+std::vector<Chunk> EncodeChunks(const PngPlan& plan, const std::vector<uint8_t>& stream);
 std::vector<uint8_t> Assemble(const std::vector<Chunk>& chunks);
-std::vector<uint8_t> EncodePng(const PngSpec& spec);
+std::vector<uint8_t> EncodePng(const PngPlan& plan);
 
 void PutBig32(std::vector<uint8_t>* out, uint32_t v);
 void PutBig16(std::vector<uint8_t>* out, uint16_t v);

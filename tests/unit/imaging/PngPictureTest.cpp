@@ -39,8 +39,8 @@ std::vector<uint8_t> IconHolding(const std::vector<uint8_t>& image) {
     return ico;
 }
 
-pngtest::PngSpec Transparent16(uint8_t colourType) {
-    pngtest::PngSpec s = pngtest::RandomSpec({colourType, 16}, 16, 16, false, 3);
+pngtest::PngPlan Transparent16(uint8_t colourType) {
+    pngtest::PngPlan s = pngtest::RandomPlan({colourType, 16}, 16, 16, false, 3);
     pngtest::AddTransparency(&s, 3);
     return s;
 }
@@ -60,7 +60,7 @@ TEST(PngPicture, SixteenBitTransparencyAtTruecolourAndGrey) {
 TEST(PngPicture, InterlacedLowDepthsAreExact) {
     for (const pngtest::PngFormat format : {pngtest::PngFormat{0, 1}, pngtest::PngFormat{3, 1},
                                             pngtest::PngFormat{3, 2}, pngtest::PngFormat{0, 4}}) {
-        const std::vector<uint8_t> png = pngtest::EncodePng(pngtest::RandomSpec(format, 37, 23, true, 11));
+        const std::vector<uint8_t> png = pngtest::EncodePng(pngtest::RandomPlan(format, 37, 23, true, 11));
         const auto picture = imaging::LoadPictureFromMemory(png.data(), png.size());
         ASSERT_TRUE(picture) << pngtest::FormatName(format);
         EXPECT_EQ(Pixels(*picture), Expected(png)) << pngtest::FormatName(format);
@@ -92,10 +92,10 @@ TEST(PngPicture, PngInsideAnIconFile) {
 }
 
 TEST(PngPicture, DamagedPngFailsWhateverThePixelLimit) {
-    std::vector<uint8_t> png = pngtest::EncodePng(pngtest::RandomSpec({6, 8}, 20, 20, false, 4));
+    std::vector<uint8_t> png = pngtest::EncodePng(pngtest::RandomPlan({6, 8}, 20, 20, false, 4));
     png[png.size() - 30] ^= 1;
     EXPECT_FALSE(imaging::LoadPictureFromMemory(png.data(), png.size()));
-    const std::vector<uint8_t> good = pngtest::EncodePng(pngtest::RandomSpec({6, 8}, 20, 20, false, 4));
+    const std::vector<uint8_t> good = pngtest::EncodePng(pngtest::RandomPlan({6, 8}, 20, 20, false, 4));
     EXPECT_FALSE(imaging::LoadPictureFromMemory(good.data(), good.size(), 399));
     EXPECT_TRUE(imaging::LoadPictureFromMemory(good.data(), good.size(), 400));
 }

@@ -15,8 +15,8 @@ namespace {
 
 constexpr uint32_t kEdge = 16;
 
-pngtest::PngSpec Transparent16(uint8_t colourType) {
-    pngtest::PngSpec s = pngtest::RandomSpec({colourType, 16}, kEdge, kEdge, colourType == 0, 31);
+pngtest::PngPlan Transparent16(uint8_t colourType) {
+    pngtest::PngPlan s = pngtest::RandomPlan({colourType, 16}, kEdge, kEdge, colourType == 0, 31);
     pngtest::AddTransparency(&s, 31);
     return s;
 }

@@ -37,15 +37,15 @@ class PngExactness : public ::testing::TestWithParam<std::tuple<int, Inflate, bo
 TEST_P(PngExactness, SameRgbaAsLibspng) {
     const auto [formatIndex, inflate, portable] = GetParam();
     const pngtest::PngFormat format = pngtest::AllFormats().at(static_cast<size_t>(formatIndex));
-    for (const pngtest::NamedSpec& named : pngtest::PngSetFor(format)) {
+    for (const pngtest::NamedPlan& named : pngtest::PngSetFor(format)) {
         SCOPED_TRACE(named.name);
-        const std::vector<uint8_t> png = pngtest::EncodePng(named.spec);
+        const std::vector<uint8_t> png = pngtest::EncodePng(named.plan);
         const pngtest::OracleResult theirs = pngtest::SpngDecode(png.data(), png.size(), uint64_t{1} << 26);
         ASSERT_TRUE(theirs.ok) << pngtest::SpngErrorText(theirs.error);
         const pngtest::Decoded ours = pngtest::DecodeOurs(png, inflate, portable);
         ASSERT_EQ(ours.error, PngError::kOk) << PngErrorName(ours.error);
-        ASSERT_EQ(ours.header.width, named.spec.width);
-        ASSERT_EQ(ours.header.height, named.spec.height);
+        ASSERT_EQ(ours.header.width, named.plan.width);
+        ASSERT_EQ(ours.header.height, named.plan.height);
         ASSERT_TRUE(ours.bgra == theirs.bgra) << FirstDifference(ours.bgra, theirs.bgra, ours.header.width);
     }
 }

@@ -20,11 +20,11 @@ using imaging::png::PngError;
 using imaging::png::PngErrorName;
 using pngtest::Chunk;
 using pngtest::Inflate;
-using pngtest::PngSpec;
+using pngtest::PngPlan;
 
-PngSpec Rgba() { return pngtest::RandomSpec({6, 8}, 13, 17, false, 7); }
-PngSpec Palette() { return pngtest::RandomSpec({3, 8}, 9, 6, false, 8, 3); }
-PngSpec Grey() { return pngtest::RandomSpec({0, 8}, 5, 4, true, 9); }
+PngPlan Rgba() { return pngtest::RandomPlan({6, 8}, 13, 17, false, 7); }
+PngPlan Palette() { return pngtest::RandomPlan({3, 8}, 9, 6, false, 8, 3); }
+PngPlan Grey() { return pngtest::RandomPlan({0, 8}, 5, 4, true, 9); }
 
 size_t IndexOf(const std::vector<Chunk>& chunks, const std::string& name) {
     const auto it = std::find_if(chunks.begin(), chunks.end(), [&](const Chunk& c) { return c.name == name; });
@@ -33,8 +33,8 @@ size_t IndexOf(const std::vector<Chunk>& chunks, const std::string& name) {
     return static_cast<size_t>(it - chunks.begin());
 }
 
-std::vector<uint8_t> WithChunks(const PngSpec& spec, const std::function<void(std::vector<Chunk>&)>& change) {
-    std::vector<Chunk> chunks = pngtest::EncodeChunks(spec);
+std::vector<uint8_t> WithChunks(const PngPlan& plan, const std::function<void(std::vector<Chunk>&)>& change) {
+    std::vector<Chunk> chunks = pngtest::EncodeChunks(plan);
     change(chunks);
     return pngtest::Assemble(chunks);
 }
@@ -60,17 +60,17 @@ std::vector<uint8_t> WithDepthAndType(uint8_t depth, uint8_t type) {
 }
 
 // The filtered rows changed before compression.
-std::vector<uint8_t> WithFiltered(const PngSpec& spec, const std::function<void(std::vector<uint8_t>&)>& change) {
-    std::vector<uint8_t> rows = pngtest::FilteredRows(spec);
+std::vector<uint8_t> WithFiltered(const PngPlan& plan, const std::function<void(std::vector<uint8_t>&)>& change) {
+    std::vector<uint8_t> rows = pngtest::FilteredRows(plan);
     change(rows);
-    return pngtest::Assemble(pngtest::EncodeChunks(spec, pngtest::ZlibCompress(rows)));
+    return pngtest::Assemble(pngtest::EncodeChunks(plan, pngtest::ZlibCompress(rows)));
 }
 
 // The compressed stream changed.
-std::vector<uint8_t> WithStream(const PngSpec& spec, const std::function<void(std::vector<uint8_t>&)>& change) {
-    std::vector<uint8_t> stream = pngtest::ZlibCompress(pngtest::FilteredRows(spec));
+std::vector<uint8_t> WithStream(const PngPlan& plan, const std::function<void(std::vector<uint8_t>&)>& change) {
+    std::vector<uint8_t> stream = pngtest::ZlibCompress(pngtest::FilteredRows(plan));
     change(stream);
-    return pngtest::Assemble(pngtest::EncodeChunks(spec, stream));
+    return pngtest::Assemble(pngtest::EncodeChunks(plan, stream));
 }
 
 struct Damage {
@@ -101,7 +101,7 @@ const std::vector<Damage>& Damages() {
          PngError::kMisplacedChunk, false},
         {"PLTE after IDAT",
          [] {
-             PngSpec s = Rgba();
+             PngPlan s = Rgba();
              s.palette = {1, 2, 3};
              return WithChunks(s, [](auto& c) {
                  const Chunk plte = c[IndexOf(c, "PLTE")];
@@ -112,7 +112,7 @@ const std::vector<Damage>& Damages() {
          PngError::kMisplacedChunk, false},
         {"PLTE in a grey picture",
          [] {
-             PngSpec s = Grey();
+             PngPlan s = Grey();
              s.palette = {1, 2, 3};
              return pngtest::EncodePng(s);
          },
@@ -127,7 +127,7 @@ const std::vector<Damage>& Damages() {
          PngError::kMissingChunk},
         {"IDATs apart",
          [] {
-             PngSpec s = Rgba();
+             PngPlan s = Rgba();
              s.idatPiece = 16;
              return WithChunks(s, [](auto& c) { c.insert(c.begin() + IndexOf(c, "IDAT") + 1, Chunk{"tEXt", {'a', 0}}); });
          },
@@ -170,7 +170,7 @@ const std::vector<Damage>& Damages() {
          PngError::kBadFilter},
         {"palette index beyond PLTE",
          [] {
-             PngSpec s = Palette();
+             PngPlan s = Palette();
              s.samples[20] = 3;  // the palette has entries 0 to 2
              return pngtest::EncodePng(s);
          },

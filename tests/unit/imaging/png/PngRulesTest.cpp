@@ -18,10 +18,10 @@ using imaging::png::PngError;
 using imaging::png::PngErrorName;
 using pngtest::Chunk;
 using pngtest::Inflate;
-using pngtest::PngSpec;
+using pngtest::PngPlan;
 
-PngSpec Spec(uint8_t type, uint8_t depth, uint32_t width, uint32_t height, std::vector<uint16_t> samples) {
-    PngSpec s;
+PngPlan Plan(uint8_t type, uint8_t depth, uint32_t width, uint32_t height, std::vector<uint16_t> samples) {
+    PngPlan s;
     s.colourType = type;
     s.depth = depth;
     s.width = width;
@@ -49,22 +49,22 @@ void ExpectPixels(const std::vector<uint8_t>& png, const std::vector<uint8_t>& b
 // The whole 16-bit sample decides: 0x1234 is transparent, 0x1235 and 0x12FF
 // (the same or the next level at 8 bits) are not. Levels round: v * 255 / 65535.
 TEST(PngPixels, SixteenBitGreyTransparencyComparesAllBits) {
-    PngSpec s = Spec(0, 16, 4, 1, {0x1234, 0x1235, 0x12FF, 0xFFFF});
+    PngPlan s = Plan(0, 16, 4, 1, {0x1234, 0x1235, 0x12FF, 0xFFFF});
     s.trns = Trns16({0x1234});
     ExpectPixels(pngtest::EncodePng(s), {18, 18, 18, 0, 18, 18, 18, 255, 19, 19, 19, 255, 255, 255, 255, 255});
 }
 
 TEST(PngPixels, SixteenBitTruecolourTransparencyComparesAllBits) {
-    PngSpec s = Spec(2, 16, 3, 1, {0x8080, 0x0000, 0xFFFF, 0x8081, 0x0000, 0xFFFF, 0x8080, 0x0001, 0xFFFF});
+    PngPlan s = Plan(2, 16, 3, 1, {0x8080, 0x0000, 0xFFFF, 0x8081, 0x0000, 0xFFFF, 0x8080, 0x0001, 0xFFFF});
     s.interlaced = true;
     s.trns = Trns16({0x8080, 0x0000, 0xFFFF});
     ExpectPixels(pngtest::EncodePng(s), {255, 0, 128, 0, 255, 0, 128, 255, 255, 0, 128, 255});
 }
 
 TEST(PngPixels, LowDepthGreyScalesToFullRange) {
-    ExpectPixels(pngtest::EncodePng(Spec(0, 2, 4, 1, {0, 1, 2, 3})),
+    ExpectPixels(pngtest::EncodePng(Plan(0, 2, 4, 1, {0, 1, 2, 3})),
                  {0, 0, 0, 255, 85, 85, 85, 255, 170, 170, 170, 255, 255, 255, 255, 255});
-    PngSpec s = Spec(0, 4, 3, 1, {0, 7, 15});
+    PngPlan s = Plan(0, 4, 3, 1, {0, 7, 15});
     s.trns = Trns16({7});
     ExpectPixels(pngtest::EncodePng(s), {0, 0, 0, 255, 119, 119, 119, 0, 255, 255, 255, 255});
 }
@@ -72,37 +72,37 @@ TEST(PngPixels, LowDepthGreyScalesToFullRange) {
 // Below 16 bits only the bits of the depth count, as libpng and libspng
 // read such a tRNS.
 TEST(PngPixels, TransparencyBeyondTheDepthKeepsItsLowBits) {
-    PngSpec rgb = Spec(2, 8, 2, 1, {0x48, 0x72, 0x9F, 0x48, 0x72, 0x9E});
+    PngPlan rgb = Plan(2, 8, 2, 1, {0x48, 0x72, 0x9F, 0x48, 0x72, 0x9E});
     rgb.trns = Trns16({0x0048, 0x0072, 0x209F});
     ExpectPixels(pngtest::EncodePng(rgb), {0x9F, 0x72, 0x48, 0, 0x9E, 0x72, 0x48, 255});
-    PngSpec grey = Spec(0, 2, 2, 1, {2, 1});
+    PngPlan grey = Plan(0, 2, 2, 1, {2, 1});
     grey.trns = Trns16({0x0106});
     ExpectPixels(pngtest::EncodePng(grey), {170, 170, 170, 0, 85, 85, 85, 255});
 }
 
 // tRNS shorter than PLTE: the entries it leaves out stay opaque.
 TEST(PngPixels, ShortPaletteTransparencyLeavesTheRestOpaque) {
-    PngSpec s = Spec(3, 2, 4, 1, {0, 1, 2, 3});
+    PngPlan s = Plan(3, 2, 4, 1, {0, 1, 2, 3});
     s.palette = {10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120};
     s.trns = {0, 128};
     ExpectPixels(pngtest::EncodePng(s), {30, 20, 10, 0, 60, 50, 40, 128, 90, 80, 70, 255, 120, 110, 100, 255});
 }
 
 TEST(PngPixels, AlphaChannelsStayStraight) {
-    ExpectPixels(pngtest::EncodePng(Spec(6, 8, 1, 1, {200, 100, 50, 0})), {50, 100, 200, 0});
-    ExpectPixels(pngtest::EncodePng(Spec(4, 16, 1, 1, {0xFFFF, 0x8000})), {255, 255, 255, 128});
+    ExpectPixels(pngtest::EncodePng(Plan(6, 8, 1, 1, {200, 100, 50, 0})), {50, 100, 200, 0});
+    ExpectPixels(pngtest::EncodePng(Plan(4, 16, 1, 1, {0xFFFF, 0x8000})), {255, 255, 255, 128});
 }
 
 // Chunks that cannot apply are skipped, and the pixels come out as without them.
 class PngSkipped : public ::testing::TestWithParam<Inflate> {
 protected:
-    PngSpec spec_ = [] {
-        PngSpec s = pngtest::RandomSpec({2, 8}, 11, 7, false, 21);
+    PngPlan plan_ = [] {
+        PngPlan s = pngtest::RandomPlan({2, 8}, 11, 7, false, 21);
         pngtest::AddTransparency(&s, 21);
         return s;
     }();
     std::vector<uint8_t> Expected() {
-        const pngtest::Decoded d = pngtest::DecodeOurs(pngtest::EncodePng(spec_));
+        const pngtest::Decoded d = pngtest::DecodeOurs(pngtest::EncodePng(plan_));
         EXPECT_EQ(d.error, PngError::kOk);
         return d.bgra;
     }
@@ -115,7 +115,7 @@ protected:
 
 TEST_P(PngSkipped, AncillaryChunksWithBadChecksums) {
     const std::vector<uint8_t> want = Expected();
-    std::vector<Chunk> chunks = pngtest::EncodeChunks(spec_);
+    std::vector<Chunk> chunks = pngtest::EncodeChunks(plan_);
     chunks[1].badCrc = true;  // gAMA
     ExpectDecodes(chunks, want);
     // A damaged tRNS is not applied: the transparent pixel becomes opaque.
@@ -128,7 +128,7 @@ TEST_P(PngSkipped, AncillaryChunksWithBadChecksums) {
 
 TEST_P(PngSkipped, UnknownAndMisplacedAncillaryChunks) {
     const std::vector<uint8_t> want = Expected();
-    std::vector<Chunk> chunks = pngtest::EncodeChunks(spec_);
+    std::vector<Chunk> chunks = pngtest::EncodeChunks(plan_);
     chunks.insert(chunks.begin() + 1, Chunk{"prVt", {1, 2, 3}});
     chunks.insert(chunks.end() - 1, Chunk{"tRNS", {0, 0, 0, 0, 0, 0}});  // after the data: too late
     chunks.insert(chunks.begin() + 4, Chunk{"tRNS", {0, 1}});            // a second one, of the wrong size
@@ -137,7 +137,7 @@ TEST_P(PngSkipped, UnknownAndMisplacedAncillaryChunks) {
 
 TEST_P(PngSkipped, EndAfterTheLastIdat) {
     const std::vector<uint8_t> want = Expected();
-    std::vector<Chunk> chunks = pngtest::EncodeChunks(spec_);
+    std::vector<Chunk> chunks = pngtest::EncodeChunks(plan_);
     chunks.pop_back();  // no IEND
     ExpectDecodes(chunks, want);
     // Cut inside a chunk after the data.
