@@ -1,8 +1,7 @@
 #pragma once
-// Writes a whole file, replacing any file of that name, and never leaves a
-// partial file behind: a write that fails removes what it wrote. No sync to
-// the disk is forced: icons are written by the hundred, and a sync each
-// would cost more than everything else together.
+// Writes a whole file in one step, replacing any file of that name: through a
+// temporary file that is renamed over the target, so the target holds either
+// its earlier bytes or all of the new ones (see ReplacingFile).
 
 #include <cstdint>
 #include <span>
@@ -10,7 +9,8 @@
 
 namespace files {
 
-// False when the file cannot be created or fully written.
+// False when the file cannot be created or fully written; the target is then
+// as it was.
 [[nodiscard]] bool ReplaceFile(const std::string& path, std::span<const uint8_t> bytes);
 
 } // namespace files

@@ -35,10 +35,11 @@ TEST(ReplaceFile, RefusesWhatIsNoPlainFile) {
 }
 
 // A write cut short (the file size limit stands in for a full disk) leaves
-// no partial file.
-TEST(ReplaceFile, FailedWriteLeavesNothing) {
+// the earlier file as it was and no partial file.
+TEST(ReplaceFile, FailedWriteKeepsTheEarlierFile) {
     testsupport::TempDir dir;
     const std::string path = (dir / "big.ico").string();
+    testsupport::WriteText(path, "earlier");
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -52,5 +53,6 @@ TEST(ReplaceFile, FailedWriteLeavesNothing) {
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_FALSE(fs::exists(path));
+    EXPECT_EQ(testsupport::ReadText(path), "earlier");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
