@@ -3,6 +3,7 @@
 #include "app/frmMain.h"
 #include "platform/artwork/Artwork.h"
 #include "platform/shell/StandardTexts.h"
+#include "libs/files/TempFileRegistry.h"
 
 #include <QApplication>
 #include <QStyleFactory>
@@ -12,6 +13,8 @@ int main(int argc, char** argv) {
     // The desktop file and icon of the installed program share this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.trevalo"));
     platform::LoadStandardTexts();
+    // An icon being saved when the window is interrupted leaves no temporary file.
+    files::RemoveTempFilesOnInterrupt();
     // The layout is fixed in size: one style and one font keep every caption
     // inside its control on any desktop.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));

@@ -7,7 +7,7 @@
 # build even where the header alone would compile. Tests, the bench, the
 # samples and the artwork tools sit on top and may include anything.
 set(TREVALO_LAYER_RULES
-  "libs/icofile:libs/icofile"
+  "libs/icofile:libs/icofile,libs/files"
   "libs/imaging:libs/imaging,libs/icofile"
   "libs/exeicons:libs/exeicons"
   "libs/files:libs/files"

@@ -10,6 +10,11 @@
 #include <QImage>
 #include <QImageReader>
 
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -159,6 +164,42 @@ TEST(SavePicture, ReplacesAnExistingFile) {
     image.fill(0xFF000000u);
     ASSERT_TRUE(platform::SavePicture({image, {}}, Q(dir / "old.ico")));
     EXPECT_EQ(testsupport::ReadBytes(dir / "old.ico").size(), 22u + 40 + 16 + 8);
+}
+
+// A link where the icon goes is replaced; what it pointed to stays as it was.
+TEST(SavePicture, ReplacesALinkInsteadOfFollowingIt) {
+    testsupport::TempDir dir;
+    testsupport::WriteText(dir / "victim.txt", "keep me");
+    fs::create_symlink(dir / "victim.txt", dir / "a.ico");
+    QImage image(2, 2, QImage::Format_ARGB32);
+    image.fill(0xFF000000u);
+    ASSERT_TRUE(platform::SavePicture({image, {}}, Q(dir / "a.ico")));
+    EXPECT_FALSE(fs::is_symlink(dir / "a.ico"));
+    EXPECT_EQ(fs::file_size(dir / "a.ico"), 22u + 40 + 16 + 8);
+    EXPECT_EQ(testsupport::ReadText(dir / "victim.txt"), "keep me");
+}
+
+// A save cut short (the file size limit stands in for a full disk) keeps the
+// earlier icon whole and leaves no temporary file.
+TEST(SavePicture, FailedSaveKeepsTheEarlierIcon) {
+    testsupport::TempDir dir;
+    testsupport::WriteText(dir / "a.ico", "the earlier icon");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{1000, 1000};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        QImage image(64, 64, QImage::Format_ARGB32);  // 16 KiB of pixels
+        image.fill(0xFF102030u);
+        _exit(platform::SavePicture({image, {}}, Q(dir / "a.ico")) ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(testsupport::ReadText(dir / "a.ico"), "the earlier icon");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
 
 // Each refusal leaves nothing behind and an existing target untouched.
