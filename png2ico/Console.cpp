@@ -12,6 +12,16 @@ void PrintLine(std::ostream& out, const std::string& text) {
     out.flush();
 }
 
+void PrintFolderNotCreated(std::ostream& out, const std::string& path) {
+    PrintLine(out, "\nDirectory '" + VisibleName(path) +
+                       "' could not be created. Make sure you have the rights to create directories on this "
+                       "volume or check if the parent directory exists!\n");
+}
+
+void PrintFolderNotRead(std::ostream& out, const std::string& path) {
+    PrintLine(out, "\nDirectory '" + VisibleName(path) + "' could not be read.\n");
+}
+
 void PrintBanner(std::ostream& out) {
     PrintLine(out, std::string("png2ico V") + kVersion + " - converts PNG pictures to Windows icons");
     PrintLine(out, "Copyright (C) 2026 The Trevalo Project. png2ico is free software under the GPL, version 3 or later.");
@@ -34,8 +44,8 @@ void PrintUsage(std::ostream& out) {
 }
 
 void PrintSettings(std::ostream& out, const Options& options) {
-    PrintLine(out, "Input  Directory:\t" + options.inputFolder);
-    PrintLine(out, "Output Directory:\t" + options.outputFolder);
+    PrintLine(out, "Input  Directory:\t" + VisibleName(options.inputFolder));
+    PrintLine(out, "Output Directory:\t" + VisibleName(options.outputFolder));
     std::string sizes;
     for (size_t i = 0; i < options.sizeSpecs.size(); ++i) {
         const auto& sizeSpec = options.sizeSpecs[i];
@@ -63,6 +73,36 @@ bool AskToContinue(std::ostream& out, std::istream& in) {
     if (!(in >> std::setw(kMaxAnswerChars) >> word))
         return false;  // end of input
     return IsYes(word);
+}
+
+std::string VisibleName(const std::string& name) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string shown;
+    shown.reserve(name.size());
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            shown += c;
+            continue;
+        }
+        switch (c) {
+        case '\n': shown += "\\n"; break;
+        case '\r': shown += "\\r"; break;
+        case '\t': shown += "\\t"; break;
+        default:
+            shown += "\\x";
+            shown += kHex[byte >> 4];
+            shown += kHex[byte & 0xF];
+        }
+    }
+    return shown;
+}
+
+size_t DisplayWidth(const std::string& utf8) {
+    size_t n = 0;
+    for (const unsigned char c : utf8)
+        n += (c & 0xC0) != 0x80;
+    return n;
 }
 
 } // namespace png2ico

@@ -14,6 +14,9 @@ inline constexpr const char* kVersion = "1.00";
 inline constexpr int kMaxAnswerChars = 64;
 
 void PrintLine(std::ostream& out, const std::string& text);
+// The folder messages, printed also when silent.
+void PrintFolderNotCreated(std::ostream& out, const std::string& path);
+void PrintFolderNotRead(std::ostream& out, const std::string& path);
 void PrintBanner(std::ostream& out);
 void PrintUsage(std::ostream& out);
 void PrintSettings(std::ostream& out, const Options& options);
@@ -21,5 +24,13 @@ void PrintSettings(std::ostream& out, const Options& options);
 bool AskToContinue(std::ostream& out, std::istream& in);
 // The answers that mean yes: ja, yes, y, true, ok in any letter case, or exactly 1.
 bool IsYes(const std::string& word);
+
+// A name or path as the console shows it: control characters (below 0x20,
+// and 0x7F) written out visibly (\n, \t, \x1b), so that a name can neither
+// fake a line nor drive the terminal; every other byte as it is.
+std::string VisibleName(const std::string& name);
+// Characters a text takes on the console (UTF-8 sequences count once), so
+// that markers after names line up.
+size_t DisplayWidth(const std::string& utf8);
 
 } // namespace png2ico

@@ -18,14 +18,6 @@ namespace png2ico {
 
 namespace {
 
-// Length in characters, not bytes, so that the markers line up for non-ASCII names too.
-size_t DisplayLength(const std::string& utf8) {
-    size_t n = 0;
-    for (unsigned char c : utf8)
-        n += (c & 0xC0) != 0x80;
-    return n;
-}
-
 bool PathExists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
@@ -35,9 +27,7 @@ bool EnsureFolder(const std::string& prefix, std::ostream& console) {
     ::mkdir(prefix.c_str(), 0777);  // an existing folder is fine; existence decides below
     if (PathExists(prefix))
         return true;
-    PrintLine(console, "\nDirectory '" + prefix +
-                           "' could not be created. Make sure you have the rights to create directories on this "
-                           "volume or check if the parent directory exists!\n");
+    PrintFolderNotCreated(console, prefix);
     return false;
 }
 
@@ -45,11 +35,12 @@ void ConvertPictures(const std::string& in, const std::string& out, const std::v
                      const std::vector<imaging::SizeSpec>& sizeSpecs, bool silent, std::ostream& console) {
     size_t longest = 0;
     for (const auto& p : pictures)
-        longest = std::max(longest, DisplayLength(p.name));
+        longest = std::max(longest, DisplayWidth(VisibleName(p.name)));
     for (const auto& p : pictures) {
         const std::string inputPath = files::JoinPath(in, p.name);
         if (!silent) {
-            console << inputPath << ' ' << std::string(longest - DisplayLength(p.name) + 2, '.');
+            console << VisibleName(inputPath) << ' '
+                    << std::string(longest - DisplayWidth(VisibleName(p.name)) + 2, '.');
             console.flush();
         }
         const bool ok = ConvertPicture(inputPath, files::JoinPath(out, files::IconNameReplacingExtension(p.name)), sizeSpecs);
@@ -65,13 +56,22 @@ void ConvertFolderOnce(const std::string& in, const std::string& out, const std:
     if (!ec && !visited.insert(real).second)
         return;  // reached again through a link: already converted
 
-    const auto pictures = files::FindFiles(in, "*.png");
-    if (!pictures.empty()) {
+    const auto pictures = files::ListFolder(in, "*.png");
+    if (!pictures) {
+        PrintFolderNotRead(console, in);
+        return;
+    }
+    if (!pictures->empty()) {
         if (!MakeOutputFolder(out, console))
             return;  // neither this folder's pictures nor its subfolders
-        ConvertPictures(in, out, pictures, sizeSpecs, silent, console);
+        ConvertPictures(in, out, *pictures, sizeSpecs, silent, console);
     }
-    for (const auto& entry : files::FindFiles(in, "*.*")) {
+    const auto entries = files::ListFolder(in, "*.*");
+    if (!entries) {
+        PrintFolderNotRead(console, in);
+        return;
+    }
+    for (const auto& entry : *entries) {
         if (entry.isDirectory && entry.name != "." && entry.name != "..")
             ConvertFolderOnce(files::JoinPath(in, entry.name), files::JoinPath(out, entry.name), sizeSpecs, silent,
                               console, visited);
@@ -100,16 +100,14 @@ bool ConvertPicture(const std::string& inputPath, const std::string& outputPath,
     file.imageCount = static_cast<uint32_t>(sizeSpecs.size());
     if (!icofile::CreateIconFile(file))
         return false;
-    bool ok = true;
-    for (size_t i = 0; i < sizeSpecs.size() && ok; ++i)
-        ok = static_cast<bool>(
-            imaging::AddIconImage(file, static_cast<uint32_t>(i), *picture, sizeSpecs[i].size, sizeSpecs[i].bitsPerPixel));
-    ok = icofile::CloseIconFile(file) && ok;
-    if (!ok) {
-        std::error_code ec;
-        fs::remove(outputPath, ec);  // an incomplete icon is worse than none
+    for (size_t i = 0; i < sizeSpecs.size(); ++i) {
+        if (!imaging::AddIconImage(file, static_cast<uint32_t>(i), *picture, sizeSpecs[i].size,
+                                   sizeSpecs[i].bitsPerPixel)) {
+            file.handle.reset();  // dropped unclosed: the earlier icon, if any, stays as it was
+            return false;
+        }
     }
-    return ok;
+    return static_cast<bool>(icofile::CloseIconFile(file));
 }
 
 void ConvertFolder(const std::string& in, const std::string& out, const std::vector<imaging::SizeSpec>& sizeSpecs,

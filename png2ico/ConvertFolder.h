@@ -13,12 +13,14 @@ namespace png2ico {
 
 // Converts the folder `in` into `out` and recurses into its subfolders. Each
 // real folder is visited once, so a link back to an ancestor cannot make the
-// walk endless. An empty `in` means the current folder.
+// walk endless. An empty `in` means the current folder. A folder that cannot
+// be listed gets a message of its own, also when silent.
 void ConvertFolder(const std::string& in, const std::string& out, const std::vector<imaging::SizeSpec>& sizeSpecs,
                    bool silent, std::ostream& console);
 
-// One picture into one icon file holding an image per sizeSpec. On any failure
-// no incomplete file is left at `outputPath`.
+// One picture into one icon file holding an image per sizeSpec. The icon
+// replaces a file at `outputPath` only when complete: on any failure that
+// file stays as it was.
 bool ConvertPicture(const std::string& inputPath, const std::string& outputPath,
                     const std::vector<imaging::SizeSpec>& sizeSpecs);
 

@@ -1,10 +1,13 @@
 // png2ico: converts every PNG picture of a folder tree into Windows icons.
 #include "png2ico/RunConverter.h"
+#include "libs/files/TempFileRegistry.h"
 
 #include <QtGlobal>
 
 #include <malloc.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -16,6 +19,19 @@ namespace {
 // "[ERROR]" for them already, so keep its lines clean.
 void DropQtMessage(QtMsgType, const QMessageLogContext&, const QString&) {}
 
+// For tests that interrupt a run while an icon is being written: each
+// temporary icon file, once created, is named on standard error and the
+// writer waits there for the signal.
+constexpr const char* kHoldVariable = "PNG2ICO_HOLD_AFTER_TEMP_FILE";
+
+void HoldAfterTempFile(const std::string& tempPath) {
+    const std::string line = "png2ico: writing " + tempPath + "\n";
+    if (::write(STDERR_FILENO, line.data(), line.size()) < 0)
+        return;
+    for (;;)
+        ::pause();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -25,6 +41,9 @@ int main(int argc, char** argv) {
     mallopt(M_TRIM_THRESHOLD, 128 << 20);
     qInstallMessageHandler(DropQtMessage);
     std::ios::sync_with_stdio(false);
+    files::RemoveTempFilesOnInterrupt();
+    if (std::getenv(kHoldVariable) != nullptr)
+        files::SetTempFileCreatedHook(HoldAfterTempFile);
     std::vector<std::string> args(argv, argv + argc);
     try {
         return png2ico::RunConverter(args, std::cout, std::cin);

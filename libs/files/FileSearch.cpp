@@ -42,6 +42,10 @@ bool WildcardMatch(const std::string& pattern, const std::string& name) {
 }
 
 std::vector<FoundEntry> FindFiles(const std::string& folder, const std::string& pattern) {
+    return ListFolder(folder, pattern).value_or(std::vector<FoundEntry>());
+}
+
+std::optional<std::vector<FoundEntry>> ListFolder(const std::string& folder, const std::string& pattern) {
     std::vector<FoundEntry> found;
     std::error_code ec;
     fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), ec);
@@ -52,6 +56,8 @@ std::vector<FoundEntry> FindFiles(const std::string& folder, const std::string& 
         std::error_code typeEc;
         found.push_back({name, it->is_directory(typeEc)});  // follows links
     }
+    if (ec)
+        return std::nullopt;  // a listing that broke off part way counts as unreadable too
     std::sort(found.begin(), found.end(), [](const FoundEntry& a, const FoundEntry& b) { return a.name < b.name; });
     return found;
 }

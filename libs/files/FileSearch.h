@@ -3,6 +3,7 @@
 // (dot-files and folders included) whose name matches a wildcard pattern,
 // letter case ignored, in a stable order (byte order of the names).
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,10 @@ bool WildcardMatch(const std::string& pattern, const std::string& name);
 // not listed. Empty when the folder is missing or cannot be read. An empty
 // folder text means the current folder.
 std::vector<FoundEntry> FindFiles(const std::string& folder, const std::string& pattern);
+// The same, but nothing at all when the folder cannot be listed: it is
+// missing, not a folder, not readable, or its path is longer than the system
+// takes. An empty list means a readable folder without matches.
+std::optional<std::vector<FoundEntry>> ListFolder(const std::string& folder, const std::string& pattern);
 
 // Joins a folder and a name with exactly one separator; an empty folder
 // yields the name alone.

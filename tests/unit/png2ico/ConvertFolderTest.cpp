@@ -99,7 +99,7 @@ TEST(ConvertFolder, DamagedPicturesFailWithoutLeavingFiles) {
     EXPECT_TRUE(fs::is_empty(dir / "out"));
 }
 
-TEST(ConvertFolder, FailedSizeGivesErrorAndRemovesTheFile) {
+TEST(ConvertFolder, FailedSizeGivesErrorAndKeepsTheEarlierIcon) {
     TempDir dir;
     fs::create_directory(dir / "in");
     fs::create_directory(dir / "out");
@@ -108,7 +108,8 @@ TEST(ConvertFolder, FailedSizeGivesErrorAndRemovesTheFile) {
     // The second size is beyond what an icon image may be.
     const std::string console = Convert(dir / "in", dir / "out", {{16, 32}, {1 << 20, 32}});
     EXPECT_NE(console.find("[ERROR]"), std::string::npos);
-    EXPECT_FALSE(fs::exists(dir / "out/a.ico"));
+    EXPECT_EQ(testsupport::ReadText(dir / "out/a.ico"), "an older icon");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "out"), fs::directory_iterator()), 1);
 }
 
 TEST(ConvertFolder, ExistingIconIsReplacedAndReadableByOthers) {

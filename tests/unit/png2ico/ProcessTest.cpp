@@ -127,10 +127,11 @@ TEST(Png2icoProcess, SilentStillAsksButPrintsNothingElse) {
     EXPECT_TRUE(fs::exists(t.dir / "out/a.ico"));
 }
 
-TEST(Png2icoProcess, MissingInputFolderConvertsNothingQuietly) {
+TEST(Png2icoProcess, MissingInputFolderIsSaidAndConvertsNothing) {
     TempDir dir;
     auto r = Png2ico({"-s", "16", "32bpp", "-i", "nowhere", "-o", "out", "-noconfirm"}, dir.path());
-    EXPECT_EQ(r.out, kBanner + Settings("nowhere", "out", "16x16 32bpp") + kDone);
+    EXPECT_EQ(r.out, kBanner + Settings("nowhere", "out", "16x16 32bpp") +
+                         "\nDirectory 'nowhere' could not be read.\n\n" + kDone);
     EXPECT_FALSE(fs::exists(dir / "out"));
 }
 
