@@ -2,6 +2,7 @@
 
 #include "libs/imaging/Imaging.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <strings.h>
@@ -12,6 +13,20 @@ namespace {
 
 bool EqualsNoCase(const std::string& a, const char* b) {
     return strcasecmp(a.c_str(), b) == 0;
+}
+
+// A worker count: decimal digits only, at least 1.
+bool ReadWorkerCount(const std::string& text, unsigned* workers) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    const size_t first = text.find_first_not_of('0');
+    if (first == std::string::npos)
+        return false;  // zero
+    // Past nine digits the count is far above the limit anyway.
+    const std::string digits = text.substr(first);
+    *workers = digits.size() > 9 ? kMaxWorkers
+                                 : std::min(static_cast<unsigned>(std::stoul(digits)), kMaxWorkers);
+    return true;
 }
 
 } // namespace
@@ -68,6 +83,8 @@ Options ParseArguments(const std::vector<std::string>& args) {
             options.inputFolder = args[++i];
         } else if (arg == "-?") {
             options.help = true;
+        } else if (EqualsNoCase(arg, "-j") && ReadWorkerCount(args[i + 1], &options.workers)) {
+            ++i;  // a -j without a valid count is ignored like any unknown argument
         }
     }
     return options;

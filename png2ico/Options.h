@@ -15,7 +15,11 @@ struct Options {
     bool noConfirm = false;
     bool silent = false;
     bool help = false;
+    unsigned workers = 0;  // -j N; 0: as many as the process may run on
 };
+
+// Most worker threads -j may ask for; larger numbers are taken as this.
+inline constexpr unsigned kMaxWorkers = 256;
 
 // Scans every argument from index 0 (the program name takes part like any
 // other). Unknown arguments and invalid size specs are dropped silently.

@@ -98,3 +98,35 @@ TEST(ReadLeadingInt, FollowsFormattedStreamRules) {
     EXPECT_FALSE(png2ico::ReadLeadingInt("+", &v));
     EXPECT_FALSE(png2ico::ReadLeadingInt("- 5", &v));
 }
+
+struct WorkerCase {
+    std::vector<std::string> args;
+    unsigned workers;
+    std::string outputFolder;  // shows whether the value after -j was consumed
+};
+
+class WorkerParsing : public ::testing::TestWithParam<WorkerCase> {};
+
+TEST_P(WorkerParsing, TakesOnlyAValidCount) {
+    const Options o = Parse(GetParam().args);
+    EXPECT_EQ(o.workers, GetParam().workers);
+    EXPECT_EQ(o.outputFolder, GetParam().outputFolder);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, WorkerParsing,
+    ::testing::Values(
+        WorkerCase{{"-j", "4", "-o", "out"}, 4, "out"},
+        WorkerCase{{"-J", "1"}, 1, ""},
+        WorkerCase{{"-o", "out", "-j", "007"}, 7, "out"},
+        WorkerCase{{"-j", "99999999999999", "-o", "out"}, png2ico::kMaxWorkers, "out"},
+        WorkerCase{{"-j", "300"}, png2ico::kMaxWorkers, ""},
+        // Not a count: -j is ignored and the next argument read as usual.
+        WorkerCase{{"-j", "-o", "out"}, 0, "out"},
+        WorkerCase{{"-j", "0", "-o", "out"}, 0, "out"},
+        WorkerCase{{"-j", "3x", "-o", "out"}, 0, "out"},
+        WorkerCase{{"-j", "+3", "-o", "out"}, 0, "out"},
+        WorkerCase{{"-j", "", "-o", "out"}, 0, "out"},
+        WorkerCase{{"-o", "out", "-j"}, 0, "out"},
+        // -o takes "-j" as its folder; the 2 that follows is ignored.
+        WorkerCase{{"-o", "-j", "2"}, 0, "-j"}));
