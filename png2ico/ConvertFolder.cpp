@@ -1,6 +1,7 @@
 #include "png2ico/ConvertFolder.h"
 
 #include "png2ico/Console.h"
+#include "png2ico/PictureQueue.h"
 #include "libs/icofile/IconFile.h"
 #include "libs/imaging/Imaging.h"
 #include "libs/imaging/SourcePicture.h"
@@ -31,50 +32,84 @@ bool EnsureFolder(const std::string& prefix, std::ostream& console) {
     return false;
 }
 
+// What one run's walk carries from folder to folder.
+struct Walk {
+    PictureQueue& queue;
+    bool silent;
+    std::ostream& console;
+    std::set<fs::path> visited;  // real folders already converted
+};
+
+// Names under which an icon written into `out` would replace a link that
+// `in` is reached through (an input folder inside the output tree). Such a
+// picture is converted alone: the pictures after it must find what they
+// would find one at a time.
+std::set<std::string> LinksOnTheWayIn(const std::string& in, const std::string& out) {
+    std::set<std::string> names;
+    struct stat outInfo {};
+    if (::stat(out.c_str(), &outInfo) != 0)
+        return names;
+    for (size_t end = in.find('/', 1); ; end = in.find('/', end + 1)) {
+        const std::string prefix = in.substr(0, end);
+        struct stat info {};
+        struct stat parentInfo {};
+        const size_t slash = prefix.rfind('/');
+        const std::string parent = slash == std::string::npos ? "." : prefix.substr(0, slash + 1);
+        if (::lstat(prefix.c_str(), &info) == 0 && S_ISLNK(info.st_mode) && ::stat(parent.c_str(), &parentInfo) == 0 &&
+            parentInfo.st_dev == outInfo.st_dev && parentInfo.st_ino == outInfo.st_ino)
+            names.insert(prefix.substr(slash == std::string::npos ? 0 : slash + 1));
+        if (end == std::string::npos)
+            break;
+    }
+    return names;
+}
+
 void ConvertPictures(const std::string& in, const std::string& out, const std::vector<files::FoundEntry>& pictures,
-                     const std::vector<imaging::SizeSpec>& sizeSpecs, bool silent, std::ostream& console) {
+                     Walk& walk) {
     size_t longest = 0;
     for (const auto& p : pictures)
         longest = std::max(longest, DisplayWidth(VisibleName(p.name)));
+    const std::set<std::string> aloneNames = LinksOnTheWayIn(in, out);
     for (const auto& p : pictures) {
         const std::string inputPath = files::JoinPath(in, p.name);
-        if (!silent) {
-            console << VisibleName(inputPath) << ' '
-                    << std::string(longest - DisplayWidth(VisibleName(p.name)) + 2, '.');
-            console.flush();
-        }
-        const bool ok = ConvertPicture(inputPath, files::JoinPath(out, files::IconNameReplacingExtension(p.name)), sizeSpecs);
-        if (!silent)
-            PrintLine(console, ok ? "[OK]" : "[ERROR]");
+        const std::string iconName = files::IconNameReplacingExtension(p.name);
+        PictureJob job{inputPath, files::JoinPath(out, iconName),
+                       VisibleName(inputPath) + ' ' + std::string(longest - DisplayWidth(VisibleName(p.name)) + 2, '.')};
+        if (aloneNames.count(iconName) != 0)
+            walk.queue.AddAlone(std::move(job));
+        else
+            walk.queue.Add(std::move(job));
     }
+    // Everything this folder writes is in place before the walk looks any
+    // further, as it would be one picture at a time: the next listings and
+    // output folders then find the same files for any number of workers.
+    walk.queue.Drain();
 }
 
-void ConvertFolderOnce(const std::string& in, const std::string& out, const std::vector<imaging::SizeSpec>& sizeSpecs,
-                       bool silent, std::ostream& console, std::set<fs::path>& visited) {
+void ConvertFolderOnce(const std::string& in, const std::string& out, Walk& walk) {
     std::error_code ec;
     const fs::path real = fs::canonical(in.empty() ? fs::path(".") : fs::path(in), ec);
-    if (!ec && !visited.insert(real).second)
+    if (!ec && !walk.visited.insert(real).second)
         return;  // reached again through a link: already converted
 
     const auto pictures = files::ListFolder(in, "*.png");
     if (!pictures) {
-        PrintFolderNotRead(console, in);
+        PrintFolderNotRead(walk.console, in);
         return;
     }
     if (!pictures->empty()) {
-        if (!MakeOutputFolder(out, console))
+        if (!MakeOutputFolder(out, walk.console))
             return;  // neither this folder's pictures nor its subfolders
-        ConvertPictures(in, out, *pictures, sizeSpecs, silent, console);
+        ConvertPictures(in, out, *pictures, walk);
     }
     const auto entries = files::ListFolder(in, "*.*");
     if (!entries) {
-        PrintFolderNotRead(console, in);
+        PrintFolderNotRead(walk.console, in);
         return;
     }
     for (const auto& entry : *entries) {
         if (entry.isDirectory && entry.name != "." && entry.name != "..")
-            ConvertFolderOnce(files::JoinPath(in, entry.name), files::JoinPath(out, entry.name), sizeSpecs, silent,
-                              console, visited);
+            ConvertFolderOnce(files::JoinPath(in, entry.name), files::JoinPath(out, entry.name), walk);
     }
 }
 
@@ -111,9 +146,12 @@ bool ConvertPicture(const std::string& inputPath, const std::string& outputPath,
 }
 
 void ConvertFolder(const std::string& in, const std::string& out, const std::vector<imaging::SizeSpec>& sizeSpecs,
-                   bool silent, std::ostream& console) {
-    std::set<fs::path> visited;
-    ConvertFolderOnce(in, out, sizeSpecs, silent, console, visited);
+                   bool silent, std::ostream& console, unsigned workers) {
+    PictureQueue queue(
+        workers, [&sizeSpecs](const PictureJob& job) { return ConvertPicture(job.inputPath, job.outputPath, sizeSpecs); },
+        silent, console);
+    Walk walk{queue, silent, console, {}};
+    ConvertFolderOnce(in, out, walk);
 }
 
 } // namespace png2ico

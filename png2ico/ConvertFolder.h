@@ -14,9 +14,11 @@ namespace png2ico {
 // Converts the folder `in` into `out` and recurses into its subfolders. Each
 // real folder is visited once, so a link back to an ancestor cannot make the
 // walk endless. An empty `in` means the current folder. A folder that cannot
-// be listed gets a message of its own, also when silent.
+// be listed gets a message of its own, also when silent. The pictures of a
+// folder are converted on `workers` threads; the console and the files are
+// the same for any number.
 void ConvertFolder(const std::string& in, const std::string& out, const std::vector<imaging::SizeSpec>& sizeSpecs,
-                   bool silent, std::ostream& console);
+                   bool silent, std::ostream& console, unsigned workers = 1);
 
 // One picture into one icon file holding an image per sizeSpec. The icon
 // replaces a file at `outputPath` only when complete: on any failure that

@@ -211,6 +211,28 @@ TEST_P(Png2icoInterrupted, LeavesTheEarlierIconAndNoTemporaryFile) {
 INSTANTIATE_TEST_SUITE_P(Signals, Png2icoInterrupted,
                          ::testing::Values(Interrupt{SIGINT}, Interrupt{SIGTERM}, Interrupt{SIGHUP}));
 
+// Three workers, each stopped with its icon half made: the interrupt removes
+// all three temporary files.
+TEST(Png2icoInterruptedWorkers, EveryTemporaryFileInFlightIsRemoved) {
+    TempDir dir;
+    fs::create_directories(dir / "in");
+    for (int i = 0; i < 5; ++i)
+        WriteDetailedPicture(dir / "in" / ("p" + std::to_string(i) + ".png"), 48, i);
+    auto args = Args({"16 32bpp", "32 8bpp"}, "in", "out");
+    args.insert(args.end(), {"-j", "3"});
+    HeldConverter converter(args, dir.path());
+    ASSERT_TRUE(converter.started());
+    const std::vector<std::string> temps = converter.WaitForTempFiles(3);
+    ASSERT_EQ(temps.size(), 3u);
+    for (const auto& temp : temps)
+        EXPECT_TRUE(fs::exists(dir / temp)) << temp;
+
+    const int status = converter.Stop(SIGTERM);
+    ASSERT_TRUE(WIFSIGNALED(status)) << status;
+    EXPECT_EQ(WTERMSIG(status), SIGTERM);
+    EXPECT_TRUE(Contents(dir / "out").empty());
+}
+
 // The disk is full before the first byte: "[ERROR]", and not even an empty
 // icon remains.
 TEST(Png2icoReplacement, FullDiskLeavesNoEmptyIcon) {

@@ -1,0 +1,191 @@
+// Pictures on worker threads, reported in order: what is printed when, how
+// many pictures are in flight, and which conversions must wait for others.
+// Each conversion here waits for named events instead of taking time, so the
+// orders asserted hold on any machine.
+#include "png2ico/PictureQueue.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <new>
+#include <ostream>
+#include <sstream>
+#include <stdexcept>
+#include <streambuf>
+
+using png2ico::PictureJob;
+using png2ico::PictureQueue;
+
+namespace {
+
+// Everything that happened, in order: conversions starting and ending, and
+// each flushed piece of console output.
+class EventLog {
+public:
+    void Add(const std::string& event) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            events_.push_back(event);
+        }
+        changed_.notify_all();
+    }
+    void WaitFor(const std::vector<std::string>& wanted) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [&] {
+            return std::all_of(wanted.begin(), wanted.end(), [&](const std::string& w) {
+                return std::find(events_.begin(), events_.end(), w) != events_.end();
+            });
+        });
+    }
+    // Position of an event; fails the test when it never happened.
+    size_t At(const std::string& event) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto it = std::find(events_.begin(), events_.end(), event);
+        EXPECT_NE(it, events_.end()) << event;
+        return static_cast<size_t>(it - events_.begin());
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<std::string> events_;
+};
+
+// A console that logs each flush as one "print ..." event.
+class LoggingBuffer : public std::streambuf {
+public:
+    explicit LoggingBuffer(EventLog& log) : log_(log) {}
+    std::string text;  // all output
+
+protected:
+    int overflow(int c) override {
+        if (c != traits_type::eof())
+            pending_ += static_cast<char>(c);
+        return c;
+    }
+    std::streamsize xsputn(const char* s, std::streamsize n) override {
+        pending_.append(s, static_cast<size_t>(n));
+        return n;
+    }
+    int sync() override {
+        if (!pending_.empty())
+            log_.Add("print " + pending_);
+        text += pending_;
+        pending_.clear();
+        return 0;
+    }
+
+private:
+    EventLog& log_;
+    std::string pending_;
+};
+
+PictureJob Job(const std::string& name, const std::string& output = {}) {
+    return {name, output.empty() ? name + ".ico" : output, name + " .."};
+}
+
+// A conversion that logs "start X", waits for the events listed for X, logs
+// "done X" and fails for names starting with "bad".
+PictureQueue::Convert Scripted(EventLog& log, std::map<std::string, std::vector<std::string>> waits) {
+    return [&log, waits = std::move(waits)](const PictureJob& job) {
+        log.Add("start " + job.inputPath);
+        if (const auto it = waits.find(job.inputPath); it != waits.end())
+            log.WaitFor(it->second);
+        log.Add("done " + job.inputPath);
+        return job.inputPath.rfind("bad", 0) != 0;
+    };
+}
+
+} // namespace
+
+TEST(PictureQueue, ResultsInHandOverOrderWhenDoneOutOfOrder) {
+    EventLog log;
+    LoggingBuffer buffer(log);
+    std::ostream console(&buffer);
+    {
+        PictureQueue queue(2, Scripted(log, {{"first", {"done bad-second"}}}), false, console);
+        queue.Add(Job("first"));
+        queue.Add(Job("bad-second"));
+    }
+    EXPECT_EQ(buffer.text, "first ..[OK]\nbad-second ..[ERROR]\n");
+    // The first name shows while it is worked on, before the second is even
+    // handed over; the second shows only once the first is reported.
+    EXPECT_LT(log.At("print first .."), log.At("start bad-second"));
+    EXPECT_LT(log.At("done bad-second"), log.At("done first"));
+    EXPECT_LT(log.At("print [OK]\n"), log.At("print bad-second .."));
+}
+
+// Two workers hold at most four pictures: the fifth is handed over only once
+// the first (which the others wait behind) is done.
+TEST(PictureQueue, AtMostTwoPicturesPerWorkerInFlight) {
+    EventLog log;
+    LoggingBuffer buffer(log);
+    std::ostream console(&buffer);
+    PictureQueue queue(2, Scripted(log, {{"p0", {"done p1", "done p2", "done p3"}}}), true, console);
+    EXPECT_EQ(queue.capacity(), 4u);
+    for (const char* name : {"p0", "p1", "p2", "p3", "p4", "p5"})
+        queue.Add(Job(name));
+    queue.Drain();
+    EXPECT_LT(log.At("done p0"), log.At("start p4"));
+    EXPECT_EQ(buffer.text, "");  // silent
+}
+
+// a.png and a.PNG both write a.ico: the later one starts only when the
+// earlier is done, so that its icon is the one left, as one at a time.
+TEST(PictureQueue, SameIconWaitsForTheEarlierWriter) {
+    EventLog log;
+    LoggingBuffer buffer(log);
+    std::ostream console(&buffer);
+    {
+        PictureQueue queue(3, Scripted(log, {{"a.PNG", {"done other"}}}), false, console);
+        queue.Add(Job("a.PNG", "out/a.ico"));
+        queue.Add(Job("other"));
+        queue.Add(Job("a.png", "out/a.ico"));
+    }
+    EXPECT_LT(log.At("done a.PNG"), log.At("start a.png"));
+    EXPECT_EQ(buffer.text, "a.PNG ..[OK]\nother ..[OK]\na.png ..[OK]\n");
+}
+
+TEST(PictureQueue, AloneMeansNothingElseInFlight) {
+    EventLog log;
+    LoggingBuffer buffer(log);
+    std::ostream console(&buffer);
+    {
+        PictureQueue queue(3, Scripted(log, {}), true, console);
+        queue.Add(Job("before1"));
+        queue.Add(Job("before2"));
+        queue.AddAlone(Job("alone"));
+        queue.Add(Job("after"));
+    }
+    EXPECT_LT(log.At("done before1"), log.At("start alone"));
+    EXPECT_LT(log.At("done before2"), log.At("start alone"));
+    EXPECT_LT(log.At("done alone"), log.At("start after"));
+}
+
+// A conversion that throws (out of memory) fails its picture only, and the
+// console is the same with one worker and with several.
+TEST(PictureQueue, FailuresStayWithTheirPictureForAnyNumberOfWorkers) {
+    auto convert = [](const PictureJob& job) {
+        if (job.inputPath == "throws")
+            throw std::bad_alloc();
+        return job.inputPath != "fails";
+    };
+    std::string first;
+    for (unsigned workers : {1u, 2u, 5u}) {
+        std::ostringstream console;
+        {
+            PictureQueue queue(workers, convert, false, console);
+            for (const char* name : {"a", "throws", "b", "fails", "c", "d", "e", "f", "g"})
+                queue.Add(Job(name));
+        }
+        if (workers == 1) {
+            first = console.str();
+            EXPECT_EQ(first, "a ..[OK]\nthrows ..[ERROR]\nb ..[OK]\nfails ..[ERROR]\nc ..[OK]\nd ..[OK]\n"
+                             "e ..[OK]\nf ..[OK]\ng ..[OK]\n");
+        }
+        EXPECT_EQ(console.str(), first) << workers << " workers";
+    }
+}
