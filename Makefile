@@ -3,14 +3,15 @@
 
 BUILD         ?= build
 BUILD_ASAN    ?= build-asan
+BUILD_TSAN    ?= build-tsan
 BUILD_FUZZ    ?= build-fuzz
 BUILD_RELEASE ?= build-release
 JOBS          ?= $(shell nproc)
 PREFIX        ?= /usr/local
 CMAKE_GEN     := -G Ninja
 
-.PHONY: all deps configure build run test asan-test valgrind-check fuzz fuzz-smoke bench screenshot install \
-        release package package-test clean
+.PHONY: all deps configure build run test asan-test tsan-test valgrind-check fuzz fuzz-smoke bench screenshot \
+        install release package package-test clean
 
 all: build
 
@@ -41,6 +42,19 @@ asan-test: deps
 # png2ico over the generated PNG set under valgrind: no uninitialised reads.
 valgrind-check: build
 	@bash scripts/valgrind-check.sh $(BUILD)
+
+# The converter's workers and the imaging they run, under ThreadSanitizer:
+# the png2ico tests (which also run the converter itself on several workers)
+# and the imaging tests. Each test runs in a process of its own: Qt's
+# process launcher, which some tests use, is not instrumented and confuses
+# the sanitizer about what other threads of the same process did. The
+# resampler's quality sweeps run on one thread and only take time here.
+tsan-test: deps
+	cmake -S . -B $(BUILD_TSAN) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTREVALO_TSAN=ON \
+	  -DTREVALO_GUI_TESTS=OFF
+	cmake --build $(BUILD_TSAN) -j $(JOBS) --target png2ico png2ico_test imaging_test
+	cd $(BUILD_TSAN) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+	  ctest --output-on-failure -j $(JOBS) --timeout 900 -E '_NOT_BUILT$$|_replay$$|ResamplerQuality'
 
 # libFuzzer targets (clang), each run briefly over its seed corpus.
 fuzz: deps
@@ -79,4 +93,4 @@ install: build
 	cmake --install $(BUILD) --prefix $(PREFIX) --strip
 
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ) $(BUILD_RELEASE)
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_TSAN) $(BUILD_FUZZ) $(BUILD_RELEASE)
