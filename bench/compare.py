@@ -6,10 +6,11 @@ png2ico runs twice: with its default workers (one per CPU it may use) and
 with -j 1; the first is compared with the peers as a user gets them, the
 second with the single-threaded peers, and the two with each other.
 
-Every tool runs as one process at a time over the whole corpus. Each timing is
-repeated and the best kept; wall time is measured on the monotonic clock (the
-machine's wall clock may jump). Peak memory is the maximum resident set size
-that /usr/bin/time reports (%M), or the kernel's rusage where it is missing.
+Every tool runs as one process at a time over the whole corpus. The tools take
+turns, and each timing is repeated and the best kept; wall time is measured on
+the monotonic clock (the machine's wall clock may jump). Peak memory is the
+maximum resident set size that /usr/bin/time reports (%M), or the kernel's
+rusage where it is missing.
 
 Exit status: 1 when a tool could not run at all (or png2ico is missing),
 else 0. Missing peers are reported and skipped; targets are printed, never
@@ -146,20 +147,27 @@ def list_pictures(folder):
     return found
 
 
-def best_of(tool, source, target, pictures, repeats, scratch):
-    """The fastest of `repeats` runs (peak memory: the largest seen), or the failing run."""
-    best = None
-    peak = 0
+def best_of(tools, source, name, pictures, repeats, work, scratch):
+    """Per tool, the fastest of `repeats` runs (peak memory: the largest seen), or its failing run.
+    The tools take turns, round after round, so that a busy spell of the machine slows all of
+    them alike instead of one tool's every run."""
+    best = {}
+    peak = {}
     for _ in range(repeats):
-        shutil.rmtree(target, ignore_errors=True)
-        os.makedirs(target)
-        run = timed(tool.command(source, target, pictures), scratch)
-        if run.code != 0:
-            return run
-        peak = max(peak, run.rss_kib)
-        if best is None or run.wall < best.wall:
-            best = run
-    best.rss_kib = peak
+        for tool in tools:
+            if tool.name in best and best[tool.name].code != 0:
+                continue
+            target = os.path.join(work, "out", tool.folder, name)
+            shutil.rmtree(target, ignore_errors=True)
+            os.makedirs(target)
+            run = timed(tool.command(source, target, pictures), scratch)
+            run.tool, run.output = tool, target
+            peak[tool.name] = max(peak.get(tool.name, 0), run.rss_kib)
+            if run.code != 0 or tool.name not in best or run.wall < best[tool.name].wall:
+                best[tool.name] = run
+    for tool_name, run in best.items():
+        if run.code == 0:
+            run.rss_kib = peak[tool_name]
     return best
 
 
@@ -251,17 +259,16 @@ def run_corpus(name, tools, args, scratch, baseline_kib):
         print("corpus %s: no pictures under %s" % (name, source))
         return False
     edge = picture_edge(pictures[0])
+    runnable = [tool for tool in tools if not isinstance(tool, tuple)]
+    timings = best_of(runnable, source, name, pictures, args.repeats, args.work, scratch)
     results = {}
     failed = False
     for tool in tools:
         if isinstance(tool, tuple):  # (name, why it is skipped)
             results[tool[0]] = "skipped: " + tool[1]
             continue
-        target = os.path.join(args.work, "out", tool.folder, name)
-        run = best_of(tool, source, target, pictures, args.repeats, scratch)
-        run.tool, run.output = tool, target
-        results[tool.name] = run
-        failed |= run.code != 0
+        results[tool.name] = timings[tool.name]
+        failed |= timings[tool.name].code != 0
     print_corpus_table(name, len(pictures), edge, results, args.repeats)
     print_targets(name, len(pictures), edge, results, baseline_kib)
     if args.stage_times:
