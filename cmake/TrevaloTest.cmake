@@ -16,10 +16,12 @@ function(trevalo_add_test)
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} trevalo_testsupport GTest::gtest)
   target_compile_definitions(${T_NAME} PRIVATE
     TREVALO_TEST_OUTPUT_DIR="${CMAKE_BINARY_DIR}/test-output")
-  set(props ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
-  if(T_LABELS)
-    list(APPEND props LABELS "${T_LABELS}")
+  # Unlabelled binaries are unit tests; the label lets a partial build (the
+  # ThreadSanitizer one) run just the test binaries it built.
+  if(NOT T_LABELS)
+    set(T_LABELS unit)
   endif()
+  set(props ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS "${T_LABELS}")
   # Parameters are named by their index: printed values can hold addresses.
   gtest_discover_tests(${T_NAME} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES PROPERTIES ${props})
 endfunction()
