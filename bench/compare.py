@@ -160,6 +160,9 @@ def best_of(tools, source, name, pictures, repeats, work, scratch):
             target = os.path.join(work, "out", tool.folder, name)
             shutil.rmtree(target, ignore_errors=True)
             os.makedirs(target)
+            # The icons of the run before are still being written back to
+            # the disk; that work is not this run's to pay for.
+            os.sync()
             run = timed(tool.command(source, target, pictures), scratch)
             run.tool, run.output = tool, target
             peak[tool.name] = max(peak.get(tool.name, 0), run.rss_kib)
