@@ -35,7 +35,6 @@ bool EnsureFolder(const std::string& prefix, std::ostream& console) {
 // What one run's walk carries from folder to folder.
 struct Walk {
     PictureQueue& queue;
-    bool silent;
     std::ostream& console;
     std::set<fs::path> visited;  // real folders already converted
 };
@@ -150,7 +149,7 @@ void ConvertFolder(const std::string& in, const std::string& out, const std::vec
     PictureQueue queue(
         workers, [&sizeSpecs](const PictureJob& job) { return ConvertPicture(job.inputPath, job.outputPath, sizeSpecs); },
         silent, console);
-    Walk walk{queue, silent, console, {}};
+    Walk walk{queue, console, {}};
     ConvertFolderOnce(in, out, walk);
 }
 
