@@ -181,9 +181,8 @@ TEST(FolderReport, PipeNamedLikeAPictureFailsWithoutWaiting) {
 
 // A plain file that another process holds a write lease on cannot be opened
 // without waiting (up to the system's lease break time): the converter must
-// not wait, and says [ERROR] for it. Disabled while pictures are still
-// opened by a call that waits; the new picture reader enables it.
-TEST(FolderReport, DISABLED_FileThatWouldBlockFailsWithoutWaiting) {
+// not wait, and says [ERROR] for it.
+TEST(FolderReport, FileThatWouldBlockFailsWithoutWaiting) {
     TempDir dir;
     fs::create_directories(dir / "in");
     WritePicture(dir / "in/held.png", 8, 8, 0xff000000);
