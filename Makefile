@@ -49,11 +49,12 @@ valgrind-check: build
 # process launcher, which some tests use, is not instrumented and confuses
 # the sanitizer about what other threads of the same process did. The
 # resampler's quality sweeps run on one thread and only take time here.
+TSAN_SUPPRESSIONS := $(CURDIR)/tests/support/tsan-suppressions.txt
 tsan-test: deps
 	cmake -S . -B $(BUILD_TSAN) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTREVALO_TSAN=ON \
 	  -DTREVALO_GUI_TESTS=OFF
 	cmake --build $(BUILD_TSAN) -j $(JOBS) --target png2ico png2ico_test imaging_test
-	cd $(BUILD_TSAN) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+	cd $(BUILD_TSAN) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(TSAN_SUPPRESSIONS)" \
 	  ctest --output-on-failure -j $(JOBS) --timeout 900 -L '^unit$$' -E ResamplerQuality
 
 # libFuzzer targets (clang), each run briefly over its seed corpus.
