@@ -31,7 +31,7 @@ TARGET = 1.0   # at least as fast as wrestool per executable
 
 
 def make_corpus(build, work, count):
-    maker = os.path.join(build, "samples", "exewriter", "trevalo_make_sample_exes")
+    maker = os.path.join(build, "exewriter", "trevalo_make_sample_exes")
     seeds = os.path.join(work, "exe-seeds")
     corpus = os.path.join(work, "exe-corpus")
     shutil.rmtree(seeds, ignore_errors=True)
