@@ -54,7 +54,8 @@ std::optional<std::vector<FoundEntry>> ListFolder(const std::string& folder, con
         if (!WildcardMatch(pattern, name))
             continue;
         std::error_code typeEc;
-        found.push_back({name, it->is_directory(typeEc)});  // follows links
+        const bool isDirectory = it->is_directory(typeEc);  // follows links
+        found.push_back({name, isDirectory, it->is_symlink(typeEc)});
     }
     if (ec)
         return std::nullopt;  // a listing that broke off part way counts as unreadable too

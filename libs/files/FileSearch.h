@@ -12,6 +12,7 @@ namespace files {
 struct FoundEntry {
     std::string name;
     bool isDirectory = false;  // a folder, or a link to one
+    bool isLink = false;       // a symbolic link, to whatever
 };
 
 // `*` matches any run of characters, `?` any one; ASCII letters match
