@@ -1,6 +1,7 @@
 #include "png2ico/ConvertFolder.h"
 
 #include "png2ico/Console.h"
+#include "png2ico/IconNameReach.h"
 #include "png2ico/PictureQueue.h"
 #include "libs/icofile/IconFile.h"
 #include "libs/imaging/Imaging.h"
@@ -24,12 +25,10 @@ bool PathExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0;
 }
 
-bool EnsureFolder(const std::string& prefix, std::ostream& console) {
+// Tries to make the folder; false when it does not exist afterwards.
+bool EnsureFolder(const std::string& prefix) {
     ::mkdir(prefix.c_str(), 0777);  // an existing folder is fine; existence decides below
-    if (PathExists(prefix))
-        return true;
-    PrintFolderNotCreated(console, prefix);
-    return false;
+    return PathExists(prefix);
 }
 
 // What one run's walk carries from folder to folder.
@@ -39,70 +38,95 @@ struct Walk {
     std::set<fs::path> visited;  // real folders already converted
 };
 
-// Names under which an icon written into `out` would replace a link that
-// `in` is reached through (an input folder inside the output tree). Such a
-// picture is converted alone: the pictures after it must find what they
-// would find one at a time.
-std::set<std::string> LinksOnTheWayIn(const std::string& in, const std::string& out) {
-    std::set<std::string> names;
-    struct stat outInfo {};
-    if (::stat(out.c_str(), &outInfo) != 0)
-        return names;
-    for (size_t end = in.find('/', 1); ; end = in.find('/', end + 1)) {
-        const std::string prefix = in.substr(0, end);
-        struct stat info {};
-        struct stat parentInfo {};
-        const size_t slash = prefix.rfind('/');
-        const std::string parent = slash == std::string::npos ? "." : prefix.substr(0, slash + 1);
-        if (::lstat(prefix.c_str(), &info) == 0 && S_ISLNK(info.st_mode) && ::stat(parent.c_str(), &parentInfo) == 0 &&
-            parentInfo.st_dev == outInfo.st_dev && parentInfo.st_ino == outInfo.st_ino)
-            names.insert(prefix.substr(slash == std::string::npos ? 0 : slash + 1));
-        if (end == std::string::npos)
-            break;
+// The icons of earlier folders may still be being written while the walk
+// goes on. They cannot change what this folder finds unless one of its paths
+// leads through a name an icon may take (a link named x.ico in the output
+// tree, say). Then they are finished first, and this folder's own pictures go
+// one at a time, as their icons could change the folder's paths as well: in
+// every case the walk finds what it would find one picture at a time.
+struct FolderPace {
+    bool alone = false;
+};
+
+void SettleFirst(Walk& walk, FolderPace& pace) {
+    if (!pace.alone) {
+        pace.alone = true;
+        walk.queue.Drain();
     }
-    return names;
+}
+
+// Lists `in`; when a link among the entries leads through an icon name, the
+// folder is listed again once nothing is in flight.
+std::optional<std::vector<files::FoundEntry>> ListSettled(const std::string& in, const char* pattern, Walk& walk,
+                                                          FolderPace& pace) {
+    auto entries = files::ListFolder(in, pattern);
+    if (!entries || pace.alone)
+        return entries;
+    for (const files::FoundEntry& entry : *entries) {
+        if (entry.isLink && LeadsThroughIconName(files::JoinPath(in, entry.name))) {
+            SettleFirst(walk, pace);
+            return files::ListFolder(in, pattern);
+        }
+    }
+    return entries;
+}
+
+// Two pictures write the same icon only through the same folder and name;
+// the folder is known by its identity, as links may give it several paths.
+std::string FolderKey(const std::string& out) {
+    struct stat info {};
+    if (::stat(out.c_str(), &info) != 0)
+        return out;  // nothing can be written into it
+    return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
 }
 
 void ConvertPictures(const std::string& in, const std::string& out, const std::vector<files::FoundEntry>& pictures,
-                     Walk& walk) {
+                     Walk& walk, const FolderPace& pace) {
     size_t longest = 0;
     for (const auto& p : pictures)
         longest = std::max(longest, DisplayWidth(VisibleName(p.name)));
-    const std::set<std::string> aloneNames = LinksOnTheWayIn(in, out);
+    const std::string folderKey = FolderKey(out);
     for (const auto& p : pictures) {
         const std::string inputPath = files::JoinPath(in, p.name);
         const std::string iconName = files::IconNameReplacingExtension(p.name);
         PictureJob job{inputPath, files::JoinPath(out, iconName),
-                       VisibleName(inputPath) + ' ' + std::string(longest - DisplayWidth(VisibleName(p.name)) + 2, '.')};
-        if (aloneNames.count(iconName) != 0)
+                       VisibleName(inputPath) + ' ' + std::string(longest - DisplayWidth(VisibleName(p.name)) + 2, '.'),
+                       folderKey + "/" + iconName};
+        if (pace.alone)
             walk.queue.AddAlone(std::move(job));
         else
             walk.queue.Add(std::move(job));
     }
-    // Everything this folder writes is in place before the walk looks any
-    // further, as it would be one picture at a time: the next listings and
-    // output folders then find the same files for any number of workers.
-    walk.queue.Drain();
 }
 
 void ConvertFolderOnce(const std::string& in, const std::string& out, Walk& walk) {
+    FolderPace pace;
+    if (LeadsThroughIconName(in) || LeadsThroughIconName(out))
+        SettleFirst(walk, pace);
     std::error_code ec;
     const fs::path real = fs::canonical(in.empty() ? fs::path(".") : fs::path(in), ec);
     if (!ec && !walk.visited.insert(real).second)
         return;  // reached again through a link: already converted
 
-    const auto pictures = files::ListFolder(in, "*.png");
+    // Messages wait for the results before them, so that they stand where
+    // they would one picture at a time.
+    const auto pictures = ListSettled(in, "*.png", walk, pace);
     if (!pictures) {
+        walk.queue.Drain();
         PrintFolderNotRead(walk.console, in);
         return;
     }
     if (!pictures->empty()) {
-        if (!MakeOutputFolder(out, walk.console))
+        if (const auto missing = CreateOutputFolder(out)) {
+            walk.queue.Drain();
+            PrintFolderNotCreated(walk.console, *missing);
             return;  // neither this folder's pictures nor its subfolders
-        ConvertPictures(in, out, *pictures, walk);
+        }
+        ConvertPictures(in, out, *pictures, walk, pace);
     }
-    const auto entries = files::ListFolder(in, "*.*");
+    const auto entries = ListSettled(in, "*.*", walk, pace);
     if (!entries) {
+        walk.queue.Drain();
         PrintFolderNotRead(walk.console, in);
         return;
     }
@@ -114,14 +138,22 @@ void ConvertFolderOnce(const std::string& in, const std::string& out, Walk& walk
 
 } // namespace
 
-bool MakeOutputFolder(const std::string& out, std::ostream& console) {
+std::optional<std::string> CreateOutputFolder(const std::string& out) {
     for (size_t i = 0; i < out.size(); ++i) {
         // Each prefix ending just after a separator: "/", "/tmp/", "/tmp/icons/", ...
-        if (out[i] == '/' && (i + 1 == out.size() || out[i + 1] != '/'))
-            if (!EnsureFolder(out.substr(0, i + 1), console))
-                return false;
+        if (out[i] == '/' && (i + 1 == out.size() || out[i + 1] != '/') && !EnsureFolder(out.substr(0, i + 1)))
+            return out.substr(0, i + 1);
     }
-    return EnsureFolder(out, console);
+    if (!EnsureFolder(out))
+        return out;
+    return std::nullopt;
+}
+
+bool MakeOutputFolder(const std::string& out, std::ostream& console) {
+    const auto missing = CreateOutputFolder(out);
+    if (missing)
+        PrintFolderNotCreated(console, *missing);
+    return !missing;
 }
 
 bool ConvertPicture(const std::string& inputPath, const std::string& outputPath,

@@ -6,6 +6,7 @@
 #include "libs/imaging/IconSize.h"
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,9 +15,9 @@ namespace png2ico {
 // Converts the folder `in` into `out` and recurses into its subfolders. Each
 // real folder is visited once, so a link back to an ancestor cannot make the
 // walk endless. An empty `in` means the current folder. A folder that cannot
-// be listed gets a message of its own, also when silent. The pictures of a
-// folder are converted on `workers` threads; the console and the files are
-// the same for any number.
+// be listed gets a message of its own, also when silent. Pictures are
+// converted on `workers` threads while the walk goes on; the console and the
+// files are the same for any number.
 void ConvertFolder(const std::string& in, const std::string& out, const std::vector<imaging::SizeSpec>& sizeSpecs,
                    bool silent, std::ostream& console, unsigned workers = 1);
 
@@ -26,8 +27,10 @@ void ConvertFolder(const std::string& in, const std::string& out, const std::vec
 bool ConvertPicture(const std::string& inputPath, const std::string& outputPath,
                     const std::vector<imaging::SizeSpec>& sizeSpecs);
 
-// Makes `out` one level at a time; prints the directory message and returns
-// false when a level does not exist afterwards.
+// Makes `out` one level at a time; the first level that does not exist
+// afterwards, or nothing when all do.
+std::optional<std::string> CreateOutputFolder(const std::string& out);
+// The same, printing the directory message for that level; false then.
 bool MakeOutputFolder(const std::string& out, std::ostream& console);
 
 } // namespace png2ico

@@ -52,7 +52,7 @@ void PictureQueue::Add(PictureJob job) {
         return;
     }
     for (size_t i = inFlight_.size(); i-- > 0;) {
-        if (inFlight_[i]->job.outputPath == job.outputPath) {
+        if (inFlight_[i]->job.outputKey == job.outputKey) {
             for (size_t retire = 0; retire <= i; ++retire)
                 RetireHead();
             break;

@@ -20,7 +20,8 @@ namespace png2ico {
 struct PictureJob {
     std::string inputPath;
     std::string outputPath;
-    std::string progress;  // printed before the result unless silent
+    std::string progress;   // printed before the result unless silent
+    std::string outputKey;  // the same for pictures that write the same file
 };
 
 class PictureQueue {
@@ -38,8 +39,8 @@ public:
     PictureQueue& operator=(const PictureQueue&) = delete;
 
     // Hands a picture over, first waiting while the queue is full. A picture
-    // whose icon another picture in flight also writes (a.png and a.PNG)
-    // waits for that one, so that the later picture's icon is the one left.
+    // whose output key another picture in flight has (a.png and a.PNG both
+    // write a.ico) waits for that one, so that the later icon is the one left.
     void Add(PictureJob job);
     // The same with nothing else in flight before or during its conversion.
     void AddAlone(PictureJob job);

@@ -56,6 +56,8 @@ void WriteTree(const fs::path& in) {
     // y.png makes out/y.ico, which the folder y.ico then finds as a file.
     WritePicture(in / "y.png", 24, 24, 104);
     pictures(in / "y.ico", 2);
+    // out/zalias is a link to out/sub: these icons replace some of sub's.
+    pictures(in / "zalias", 3);
 }
 
 // Everything below a folder, by relative path; folders as "dir", links as "link".
@@ -94,6 +96,7 @@ Outcome Convert(const fs::path& base, const fs::path& input, const std::string& 
     const fs::path here = base / ("j" + workers);
     fs::create_directories(here / "out/blocked.ico");  // the icon of blocked.png cannot be written
     testsupport::WriteText(here / "out/nocreate", "a file where a folder should go");
+    fs::create_directory_symlink("sub", here / "out/zalias");
     fs::create_directory_symlink(input, here / "in");
     std::vector<std::string> args = {"-s", "16", "32bpp", "-s", "32", "8bpp", "-s", "24", "4bpp", "-s", "20", "24bpp",
                                      "-s", "18", "16bpp", "-i", "in", "-o", "out", "-noconfirm", "-j", workers};
@@ -120,6 +123,7 @@ TEST(Png2icoWorkers, SameConsoleAndFilesForAnyNumberOfWorkers) {
     EXPECT_EQ(ResultOf(one.console, "in/nocreate/child/pic0.png"), "");
     EXPECT_EQ(ResultOf(one.console, "in/nocreate/child/grandchild/pic0.png"), "");
     EXPECT_EQ(one.files.count("folder.png/pic1.ico"), 1u);
+    EXPECT_EQ(ResultOf(one.console, "in/zalias/pic2.png"), "[OK]");
     ASSERT_GT(one.files.size(), 40u);
 
     for (const char* workers : {"2", "8"}) {
@@ -142,6 +146,62 @@ TEST(Png2icoWorkers, SilentRunsWriteTheSameFiles) {
     EXPECT_EQ(many.console, one.console);
     EXPECT_NE(one.console.find("could not be created"), std::string::npos);
     EXPECT_TRUE(many.files == one.files);
+}
+
+// Two folders whose icons land in one output folder (out/b is a link to
+// out/a): b's icons, written after a's one at a time, must be the ones left.
+TEST(Png2icoWorkers, IconReachedTwoWaysEndsAsTheLaterOne) {
+    TempDir dir;
+    for (const char* folder : {"in/a", "in/b"}) {
+        fs::create_directories(dir / folder);
+        for (int i = 0; i < 8; ++i)
+            WritePicture(dir / folder / ("p" + std::to_string(i) + ".png"), 48 + 8 * i, 48, folder[3] * 10 + i);
+    }
+    std::map<std::string, std::vector<uint8_t>> first;
+    for (const char* workers : {"1", "2", "8", "8", "8"}) {
+        const fs::path out = dir / (std::string("out") + workers);
+        fs::remove_all(out);
+        fs::create_directories(out);
+        fs::create_directory_symlink("a", out / "b");
+        const auto r = testsupport::RunProcess(
+            PNG2ICO_PATH, {"-s", "32", "8bpp", "-s", "64", "32bpp", "-i", "in", "-o", out.filename().string(),
+                           "-noconfirm", "-silent", "-j", workers}, dir.path());
+        EXPECT_EQ(r.exitCode, 0);
+        const auto files = Tree(out / "a");
+        ASSERT_EQ(files.size(), 8u);
+        if (first.empty())
+            first = files;
+        EXPECT_TRUE(files == first) << workers << " workers";
+    }
+}
+
+// A folder reached through a link to a link named like an icon, which an
+// icon of the folder before replaces: the walk finds what it finds one
+// picture at a time (by then no folder there).
+TEST(Png2icoWorkers, PathThroughAnIconNameWaitsForTheIcons) {
+    TempDir dir;
+    fs::create_directories(dir / "real");
+    WritePicture(dir / "real/inside.png", 30, 30, 7);
+    std::string first;
+    for (const char* workers : {"1", "2", "8"}) {
+        const fs::path here = dir / (std::string("j") + workers);
+        fs::create_directories(here / "in/a");
+        for (int i = 0; i < 6; ++i)
+            WritePicture(here / "in/a" / ("a" + std::to_string(i) + ".png"), 64, 64, i);
+        WritePicture(here / "in/a/x.png", 64, 64, 9);
+        fs::create_directories(here / "o/a");
+        fs::create_directory_symlink(dir / "real", here / "o/a/x.ico");
+        fs::create_directory_symlink("../o/a/x.ico", here / "in/b");
+        const auto r = testsupport::RunProcess(
+            PNG2ICO_PATH, {"-s", "48", "32bpp", "-i", "in", "-o", "o", "-noconfirm", "-j", workers}, here);
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_TRUE(fs::is_regular_file(here / "o/a/x.ico"));
+        EXPECT_FALSE(fs::exists(here / "o/b"));
+        if (first.empty())
+            first = r.out;
+        EXPECT_EQ(r.out, first) << workers << " workers";
+    }
+    EXPECT_NE(first.find("\nDirectory 'in/b' could not be read.\n"), std::string::npos) << first;
 }
 
 // An input folder reached through a link in the output folder: the icon of

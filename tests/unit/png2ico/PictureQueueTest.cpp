@@ -84,7 +84,8 @@ private:
 };
 
 PictureJob Job(const std::string& name, const std::string& output = {}) {
-    return {name, output.empty() ? name + ".ico" : output, name + " .."};
+    const std::string path = output.empty() ? name + ".ico" : output;
+    return {name, path, name + " ..", path};
 }
 
 // A conversion that logs "start X", waits for the events listed for X, logs
