@@ -14,15 +14,23 @@ import sys
 from PIL import Image, ImageChops, ImageDraw, ImageFilter, ImageOps
 
 # Bump when the pictures change, so old corpora are rebuilt.
-CORPUS_VERSION = 1
+CORPUS_VERSION = 2
 STAMP = ".corpus-v%d" % CORPUS_VERSION
 
-# name -> (edge, [(sub folder, picture count)]); two or three folder levels.
+# name -> (edge, [(sub folder, picture count)]).
 CORPORA = {
     "small": (256, [("", 20), ("icons", 60), ("icons/ui", 60), ("icons/ui/dark", 40),
                     ("photos", 60), ("photos/thumbs", 60)]),
     "large": (1024, [("", 6), ("art", 12), ("art/hires", 12)]),
+    # Many folders of a few pictures each: the walk must keep every worker
+    # busy across folder boundaries, not only inside one big folder.
+    "folders": (256, [("set%03d" % n, 3) for n in range(100)]),
+    # One folder of small pictures with a few large ones among them: a slow
+    # picture must not leave the other workers idle.
+    "mixed": (256, [("", 128)]),
 }
+# name -> (every how many pictures one is large, its edge)
+LARGE_AMONG = {"mixed": (16, 1024)}
 
 KINDS = ("icon", "photo", "glass", "texture")
 
@@ -139,9 +147,11 @@ def write_corpus(root, name, edge, folders):
         for _ in range(count):
             rng = random.Random("%s-%d" % (name, number))
             kind = KINDS[number % len(KINDS)]
+            every, large_edge = LARGE_AMONG.get(name, (0, edge))
+            picture_edge = large_edge if every and number % every == every // 2 else edge
             # Names are unique across the corpus so that flat outputs do not collide.
             path = os.path.join(folder, "%s%03d_%s.png" % (name[0], number, kind))
-            MAKERS[kind](rng, edge).save(path, compress_level=6)
+            MAKERS[kind](rng, picture_edge).save(path, compress_level=6)
             number += 1
     return number
 

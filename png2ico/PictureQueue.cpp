@@ -4,6 +4,7 @@
 
 #include <exception>
 #include <ostream>
+#include <utility>
 
 namespace png2ico {
 
@@ -51,19 +52,24 @@ void PictureQueue::Add(PictureJob job) {
         Report(*entry);
         return;
     }
-    for (size_t i = inFlight_.size(); i-- > 0;) {
-        if (inFlight_[i]->job.outputKey == job.outputKey) {
-            for (size_t retire = 0; retire <= i; ++retire)
-                RetireHead();
-            break;
-        }
-    }
-    while (inFlight_.size() >= capacity())
+    while (inFlight_.size() >= unreportedLimit())
         RetireHead();
     auto entry = std::make_shared<Entry>(std::move(job));
+    std::shared_ptr<Entry>& lastWriter = lastWriters_[entry->job.outputKey];
+    const std::shared_ptr<Entry> sameIcon = std::exchange(lastWriter, entry);
     inFlight_.push_back(entry);
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        // A finished picture holds nothing but its result, so only the
+        // unfinished ones count: a slow picture at the head does not keep
+        // the other workers idle.
+        std::unique_lock<std::mutex> lock(mutex_);
+        while (unfinished_ >= capacity() || (sameIcon && !sameIcon->done)) {
+            workDone_.wait(lock);
+            lock.unlock();
+            ReportFinished();  // results still appear as they come
+            lock.lock();
+        }
+        ++unfinished_;
         waiting_.push_back(entry);
     }
     workReady_.notify_one();
@@ -103,10 +109,18 @@ void PictureQueue::RetireHead() {
         std::unique_lock<std::mutex> lock(mutex_);
         workDone_.wait(lock, [&] { return head->done; });
     }
-    Report(*head);
-    inFlight_.pop_front();
+    PopHead();
     if (!inFlight_.empty())
         Announce(*inFlight_.front());
+}
+
+void PictureQueue::PopHead() {
+    const std::shared_ptr<Entry> head = inFlight_.front();
+    Report(*head);
+    inFlight_.pop_front();
+    const auto writer = lastWriters_.find(head->job.outputKey);
+    if (writer != lastWriters_.end() && writer->second == head)
+        lastWriters_.erase(writer);
 }
 
 void PictureQueue::ReportFinished() {
@@ -117,8 +131,7 @@ void PictureQueue::ReportFinished() {
             if (!inFlight_.front()->done)
                 return;
         }
-        Report(*inFlight_.front());
-        inFlight_.pop_front();
+        PopHead();
     }
 }
 
@@ -138,6 +151,7 @@ void PictureQueue::Work() {
             std::lock_guard<std::mutex> lock(mutex_);
             entry->ok = ok;
             entry->done = true;
+            --unfinished_;
         }
         workDone_.notify_all();
     }

@@ -2,8 +2,8 @@
 // Pictures converted on worker threads and reported in the order they were
 // handed in, so that the console reads the same for any number of workers:
 // a picture's progress text (its name and the dots) appears when its turn
-// comes, its result when it is done. At most two pictures per worker are in
-// flight, whatever the folder holds.
+// comes, its result when it is done. At most two pictures per worker are
+// being converted or waiting for a worker, whatever the folder holds.
 
 #include <condition_variable>
 #include <deque>
@@ -13,6 +13,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 namespace png2ico {
@@ -41,6 +42,8 @@ public:
     // Hands a picture over, first waiting while the queue is full. A picture
     // whose output key another picture in flight has (a.png and a.PNG both
     // write a.ico) waits for that one, so that the later icon is the one left.
+    // Results wait for the ones before them to be printed; past
+    // unreportedLimit() of those, the queue waits for the oldest.
     void Add(PictureJob job);
     // The same with nothing else in flight before or during its conversion.
     void AddAlone(PictureJob job);
@@ -48,6 +51,7 @@ public:
     void Drain();
 
     size_t capacity() const { return 2 * static_cast<size_t>(workers_); }
+    size_t unreportedLimit() const { return 64 * static_cast<size_t>(workers_); }
 
 private:
     struct Entry;
@@ -56,6 +60,7 @@ private:
     void Announce(Entry& entry);
     void Report(const Entry& entry);
     void RetireHead();
+    void PopHead();
     void ReportFinished();
     void Work();
 
@@ -65,11 +70,14 @@ private:
     std::ostream& console_;
 
     std::deque<std::shared_ptr<Entry>> inFlight_;  // in order; the caller's thread only
+    // The latest of inFlight_ per output key; the caller's thread only.
+    std::unordered_map<std::string, std::shared_ptr<Entry>> lastWriters_;
 
     std::mutex mutex_;
     std::condition_variable workReady_;
     std::condition_variable workDone_;
     std::deque<std::shared_ptr<Entry>> waiting_;   // not yet taken by a worker; guarded by mutex_
+    size_t unfinished_ = 0;                        // handed over, not done; guarded by mutex_
     bool stopping_ = false;                        // guarded by mutex_
     std::vector<std::thread> threads_;
 };

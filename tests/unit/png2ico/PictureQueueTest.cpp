@@ -119,19 +119,42 @@ TEST(PictureQueue, ResultsInHandOverOrderWhenDoneOutOfOrder) {
     EXPECT_LT(log.At("print [OK]\n"), log.At("print bad-second .."));
 }
 
-// Two workers hold at most four pictures: the fifth is handed over only once
-// the first (which the others wait behind) is done.
-TEST(PictureQueue, AtMostTwoPicturesPerWorkerInFlight) {
+// Two workers hold at most four unfinished pictures, but a slow one does not
+// keep the others idle: p1 to p5 come and go while p0 is converted, each
+// handed over only once an earlier one is done. The console keeps its order.
+TEST(PictureQueue, AtMostTwoUnfinishedPicturesPerWorker) {
     EventLog log;
     LoggingBuffer buffer(log);
     std::ostream console(&buffer);
-    PictureQueue queue(2, Scripted(log, {{"p0", {"done p1", "done p2", "done p3"}}}), true, console);
-    EXPECT_EQ(queue.capacity(), 4u);
-    for (const char* name : {"p0", "p1", "p2", "p3", "p4", "p5"})
-        queue.Add(Job(name));
-    queue.Drain();
-    EXPECT_LT(log.At("done p0"), log.At("start p4"));
-    EXPECT_EQ(buffer.text, "");  // silent
+    {
+        PictureQueue queue(2, Scripted(log, {{"p0", {"done p5"}}}), false, console);
+        EXPECT_EQ(queue.capacity(), 4u);
+        for (const char* name : {"p0", "p1", "p2", "p3", "p4", "p5", "p6"})
+            queue.Add(Job(name));
+    }
+    EXPECT_LT(log.At("done p1"), log.At("start p4"));
+    EXPECT_LT(log.At("done p2"), log.At("start p5"));
+    EXPECT_LT(log.At("done p5"), log.At("done p0"));
+    EXPECT_LT(log.At("print p0 .."), log.At("start p1"));
+    EXPECT_EQ(buffer.text, "p0 ..[OK]\np1 ..[OK]\np2 ..[OK]\np3 ..[OK]\np4 ..[OK]\np5 ..[OK]\np6 ..[OK]\n");
+}
+
+// Finished results wait behind a slow picture only up to a limit; past it
+// the queue waits for the slow one.
+TEST(PictureQueue, UnreportedResultsAreBounded) {
+    EventLog log;
+    LoggingBuffer buffer(log);
+    std::ostream console(&buffer);
+    const size_t limit = PictureQueue(2, [](const PictureJob&) { return true; }, true, console).unreportedLimit();
+    ASSERT_GE(limit, 8u);
+    const std::string last = "p" + std::to_string(limit - 1);
+    {
+        PictureQueue queue(2, Scripted(log, {{"p0", {"done " + last}}}), true, console);
+        for (size_t i = 0; i <= limit; ++i)
+            queue.Add(Job("p" + std::to_string(i)));
+    }
+    EXPECT_LT(log.At("done " + last), log.At("done p0"));
+    EXPECT_LT(log.At("done p0"), log.At("start p" + std::to_string(limit)));
 }
 
 // a.png and a.PNG both write a.ico: the later one starts only when the
