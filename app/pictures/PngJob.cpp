@@ -1,18 +1,19 @@
 #include "PngJob.h"
 
 #include "app/pictures/JobFolder.h"
+#include "libs/files/ReplaceFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <optional>
+#include <span>
+
 namespace {
 
 // rwxr-xr-x: the converter is run from the job folder.
-constexpr QFileDevice::Permissions kRunnable = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                               QFileDevice::ExeOwner | QFileDevice::ReadGroup |
-                                               QFileDevice::ExeGroup | QFileDevice::ReadOther |
-                                               QFileDevice::ExeOther;
+constexpr unsigned kRunnable = 0755;
 
 } // namespace
 
@@ -54,14 +55,15 @@ void PngJob::RemoveWritten() const {
         QFile::remove(FilePath(kConverterFileName));
 }
 
+// Written whole or not at all, like every file the programs write: a
+// converter still running from an earlier job keeps its own file, and a
+// failed write leaves whatever was there, which is then not ours to remove.
 bool PngJob::WriteFile(const char* name, const QByteArray& bytes, bool executable) {
-    QFile file(FilePath(name));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    const std::span<const uint8_t> data(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                        static_cast<size_t>(bytes.size()));
+    if (!files::ReplaceFile(QFile::encodeName(FilePath(name)).toStdString(), data,
+                            executable ? std::optional<unsigned>(kRunnable) : std::nullopt))
         return false;
-    (executable ? wroteConverter_ : wroteBatchFile_) = true;  // from here on it is ours to remove
-    const bool written = file.write(bytes) == bytes.size() && file.flush();
-    file.close();
-    if (!written || file.error() != QFileDevice::NoError)
-        return false;
-    return !executable || file.setPermissions(kRunnable);
+    (executable ? wroteConverter_ : wroteBatchFile_) = true;
+    return true;
 }

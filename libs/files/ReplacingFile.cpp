@@ -109,6 +109,10 @@ bool ReplacingFile::WriteAt(uint64_t offset, std::span<const uint8_t> bytes) {
     return true;
 }
 
+bool ReplacingFile::SetMode(unsigned mode) {
+    return fd_ >= 0 && ::fchmod(fd_, static_cast<mode_t>(mode)) == 0;
+}
+
 bool ReplacingFile::Commit() {
     if (fd_ < 0)
         return false;

@@ -32,6 +32,9 @@ public:
 
     // Stores all the bytes at `offset`; false when any could not be stored.
     [[nodiscard]] bool WriteAt(uint64_t offset, std::span<const uint8_t> bytes);
+    // Gives the file these permission bits before it takes the target's
+    // place, so that it is never found there without them.
+    [[nodiscard]] bool SetMode(unsigned mode);
     // Closes the file and renames it over the target. False, with the target
     // as it was and the temporary file gone, when closing or renaming fails.
     [[nodiscard]] bool Commit();

@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QImageReader>
+#include <QProcess>
 #include <QTimer>
 
 #include <tuple>
@@ -124,6 +125,27 @@ TEST_F(PngJobTest, ConvertsTheFolderTreeWithTheEmbeddedConverter) {
     ExpectIdle();
     for (const fs::path& folder : std::vector<fs::path>{job, top.path(), d / "start", out})
         EXPECT_FALSE(fs::exists(folder / "pwned")) << folder;
+}
+
+// A converter of an earlier job still running from the job folder cannot be
+// opened for writing (the system refuses a running program's file); the new
+// one takes its name beside it instead, and the job runs.
+TEST_F(PngJobTest, AConverterStillRunningFromAnEarlierJobIsNoObstacle) {
+    fs::copy_file("/bin/sleep", job / "png2ico.exe");
+    QProcess earlier;
+    earlier.start(Q(job / "png2ico.exe"), {QStringLiteral("60")});
+    ASSERT_TRUE(earlier.waitForStarted());
+    testsupport::WritePicture(pics / "a.png", 40, 40, 0xFF3366CCu);
+    SourceAndTarget(pics, e / "out");
+
+    page().cmdPIC2ICO->click();
+    FinishJob();
+    EXPECT_EQ(messages, std::vector<Message>{kPngDone});
+    EXPECT_TRUE(fs::is_regular_file(e / "out" / "a.ico"));
+    EXPECT_FALSE(AnyJobFile(job));
+    EXPECT_EQ(earlier.state(), QProcess::Running);
+    earlier.kill();
+    earlier.waitForFinished();
 }
 
 // Until the marker is there, ticks change nothing; a marker from an earlier

@@ -21,6 +21,16 @@ TEST(ReplaceFile, ReplacesTheWholeFile) {
     EXPECT_EQ(testsupport::ReadBytes(dir / "a.ico"), bytes);
 }
 
+// A program's file carries its run bits from the moment it has its name.
+TEST(ReplaceFile, GivesTheModeAskedFor) {
+    testsupport::TempDir dir;
+    const std::vector<uint8_t> bytes = {'#', '!'};
+    ASSERT_TRUE(ReplaceFile((dir / "tool").string(), bytes, 0755));
+    EXPECT_EQ(fs::status(dir / "tool").permissions(), fs::perms(0755));
+    ASSERT_TRUE(ReplaceFile((dir / "tool").string(), bytes, 0600));
+    EXPECT_EQ(fs::status(dir / "tool").permissions(), fs::perms(0600));
+}
+
 TEST(ReplaceFile, RefusesWhatIsNoPlainFile) {
     testsupport::TempDir dir;
     fs::create_directory(dir / "folder.ico");
