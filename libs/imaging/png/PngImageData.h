@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 
 namespace imaging::png {
 
@@ -21,6 +22,22 @@ public:
     // After the last row: the stream must end here, its checksum right.
     [[nodiscard]] virtual PngError Finish() = 0;
 };
+
+// Makes the image data of type T and lets `start` set it going: null with
+// *error set when that fails, also for want of memory.
+template <class T, class Start>
+std::unique_ptr<PngImageData> StartImageData(PngError* error, Start start) {
+    try {
+        auto data = std::make_unique<T>();
+        *error = start(*data);
+        if (*error != PngError::kOk)
+            return nullptr;
+        return data;
+    } catch (const std::bad_alloc&) {
+        *error = PngError::kNoMemory;
+        return nullptr;
+    }
+}
 
 // Inflates everything now; on failure null with *error set. With `place`,
 // into those filteredSize bytes (the tail of the pixel buffer) instead of a

@@ -103,16 +103,7 @@ PngError StreamImageData::Finish() {
 } // namespace
 
 std::unique_ptr<PngImageData> InflateStreaming(const PngFile& file, size_t maxRow, PngError* error) {
-    try {
-        auto data = std::make_unique<StreamImageData>();
-        *error = data->Start(file, maxRow);
-        if (*error != PngError::kOk)
-            return nullptr;
-        return data;
-    } catch (const std::bad_alloc&) {
-        *error = PngError::kNoMemory;
-        return nullptr;
-    }
+    return StartImageData<StreamImageData>(error, [&](StreamImageData& data) { return data.Start(file, maxRow); });
 }
 
 } // namespace imaging::png

@@ -98,16 +98,8 @@ uint8_t* WholeImageData::NextRow(size_t size, PngError* error) {
 
 std::unique_ptr<PngImageData> InflateWhole(const PngFile& file, uint64_t filteredSize, uint8_t* place,
                                            size_t maxRow, PngError* error) {
-    try {
-        auto data = std::make_unique<WholeImageData>();
-        *error = data->Inflate(file, filteredSize, place, maxRow);
-        if (*error != PngError::kOk)
-            return nullptr;
-        return data;
-    } catch (const std::bad_alloc&) {
-        *error = PngError::kNoMemory;
-        return nullptr;
-    }
+    return StartImageData<WholeImageData>(
+        error, [&](WholeImageData& data) { return data.Inflate(file, filteredSize, place, maxRow); });
 }
 
 } // namespace imaging::png
