@@ -11,8 +11,10 @@
 #include <QImageReader>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <limits>
+#include <mutex>
 #include <new>
 
 namespace imaging {
@@ -26,6 +28,22 @@ constexpr int64_t kDecodeBytesPerPixel = 8;
 int DecodeAllocationLimitMb(int64_t maxPixels) {
     constexpr int64_t kMb = 1024 * 1024;
     return static_cast<int>(std::max<int64_t>(1, (maxPixels * kDecodeBytesPerPixel + kMb - 1) / kMb));
+}
+
+// Qt keeps the limit in one unguarded global that every decode reads, on any
+// thread: it is written only when it changes, which a program that always
+// asks for the same limit does once, before any of its decodes.
+void UseAllocationLimit(int64_t maxPixels) {
+    static std::atomic<int> current{-1};
+    static std::mutex changing;
+    const int wanted = DecodeAllocationLimitMb(maxPixels);
+    if (current.load(std::memory_order_acquire) == wanted)
+        return;
+    const std::lock_guard<std::mutex> lock(changing);
+    if (current.load(std::memory_order_relaxed) != wanted) {
+        QImageReader::setAllocationLimit(wanted);
+        current.store(wanted, std::memory_order_release);
+    }
 }
 
 // Mask threshold for depths that store no alpha.
@@ -59,7 +77,7 @@ std::unique_ptr<SourcePicture> DecodePng(const uint8_t* data, size_t size, int64
 }
 
 std::unique_ptr<SourcePicture> Decode(QIODevice* device, int64_t maxPixels) {
-    QImageReader::setAllocationLimit(DecodeAllocationLimitMb(maxPixels));
+    UseAllocationLimit(maxPixels);
     QImageReader reader(device);
     reader.setDecideFormatFromContent(true);
     // A header that declares a huge picture is refused before any pixel
