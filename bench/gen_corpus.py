@@ -14,7 +14,7 @@ import sys
 from PIL import Image, ImageChops, ImageDraw, ImageFilter, ImageOps
 
 # Bump when the pictures change, so old corpora are rebuilt.
-CORPUS_VERSION = 2
+CORPUS_VERSION = 3
 STAMP = ".corpus-v%d" % CORPUS_VERSION
 
 # name -> (edge, [(sub folder, picture count)]).
