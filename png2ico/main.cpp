@@ -2,6 +2,7 @@
 #include "png2ico/RunConverter.h"
 #include "libs/files/TempFileRegistry.h"
 
+#include <QThread>
 #include <QtGlobal>
 
 #include <malloc.h>
@@ -40,6 +41,11 @@ int main(int argc, char** argv) {
     mallopt(M_MMAP_THRESHOLD, 64 << 20);
     mallopt(M_TRIM_THRESHOLD, 128 << 20);
     qInstallMessageHandler(DropQtMessage);
+    // Without an application object Qt takes the first thread that asks for
+    // its main thread, and the image plugins it loads are moved there. Were
+    // that a worker, they would outlive its thread data and the program would
+    // end touching freed memory.
+    (void)QThread::currentThread();
     std::ios::sync_with_stdio(false);
     files::RemoveTempFilesOnInterrupt();
     if (std::getenv(kHoldVariable) != nullptr)

@@ -27,3 +27,24 @@ valgrind --tool=memcheck --error-exitcode=99 --track-origins=yes --quiet \
   -i "$work/pngs" -o "$work/out" -noconfirm -silent
 icons=$(ls "$work/out" | wc -l)
 echo "valgrind-check: png2ico over $pictures pictures ($count damaged), $icons icons, no memcheck errors"
+
+# Pictures that Qt's image plugins decode (or fail to), on several workers:
+# the plugins are loaded on a worker thread, which ends before the program.
+mkdir "$work/others"
+python3 - "$work/others" <<'PY'
+import struct, sys
+folder = sys.argv[1]
+for i in range(6):
+    width, height = 9 + i, 7
+    stride = (width * 3 + 3) & ~3
+    pixels = b"".join(bytes((x * 20 % 256, y * 30 % 256, i * 40 % 256)) * 1 for y in range(height) for x in range(width))
+    rows = b"".join(pixels[y * width * 3:(y + 1) * width * 3].ljust(stride, b"\0") for y in range(height))
+    header = struct.pack("<2sIHHI", b"BM", 54 + len(rows), 0, 0, 54)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(rows), 2835, 2835, 0, 0)
+    open("%s/bmp%d.png" % (folder, i), "wb").write(header + info + rows)
+    open("%s/text%d.png" % (folder, i), "w").write("not a picture %d\n" % i)
+PY
+valgrind --tool=memcheck --error-exitcode=99 --quiet \
+  "$build/png2ico/png2ico" -s 16 32bpp -s 32 8bpp -i "$work/others" -o "$work/others-out" -noconfirm -silent -j 4
+others=$(ls "$work/others-out" | wc -l)
+echo "valgrind-check: png2ico on 4 workers over 12 pictures for Qt's decoders, $others icons, no memcheck errors"

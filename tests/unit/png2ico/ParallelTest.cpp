@@ -103,7 +103,7 @@ Outcome Convert(const fs::path& base, const fs::path& input, const std::string& 
     args.insert(args.end(), extra.begin(), extra.end());
     const auto r = testsupport::RunProcess(PNG2ICO_PATH, args, here);
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_FALSE(r.crashed);
+    EXPECT_FALSE(r.crashed) << workers << "\n" << r.err << "\n" << r.out;
     return {r.out, Tree(here / "out")};
 }
 
