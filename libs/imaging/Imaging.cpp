@@ -105,7 +105,7 @@ void MakeMask(const icofile::ColourBitmap& colour, int32_t bitsPerPixel, icofile
 } // namespace
 
 std::unique_ptr<SourcePicture> LoadPicture(const std::string& path) {
-    std::vector<uint8_t> bytes;
+    PictureBytes bytes;
     if (!ReadPictureFile(path, &bytes))
         return nullptr;
     return LoadPictureFromMemory(bytes.data(), bytes.size());

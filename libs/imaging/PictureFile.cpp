@@ -28,7 +28,7 @@ private:
 
 } // namespace
 
-bool ReadPictureFile(const std::string& path, std::vector<uint8_t>* bytes, int64_t maxBytes) {
+bool ReadPictureFile(const std::string& path, PictureBytes* bytes, int64_t maxBytes) {
     // Opening a FIFO for reading would wait for a writer and a terminal could
     // become ours: neither may happen. The type is checked on what was opened,
     // so a name swapped in between cannot slip through.

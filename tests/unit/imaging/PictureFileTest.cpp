@@ -23,9 +23,9 @@ TEST(PictureFile, ReadsARegularFileWhole) {
     for (size_t i = 0; i < content.size(); ++i)
         content[i] = static_cast<uint8_t>(i * 7);
     testsupport::WriteBytes(dir / "a.png", content);
-    std::vector<uint8_t> read;
+    imaging::PictureBytes read;
     ASSERT_TRUE(ReadPictureFile((dir / "a.png").string(), &read));
-    EXPECT_EQ(read, content);
+    EXPECT_EQ(std::vector<uint8_t>(read.begin(), read.end()), content);
     testsupport::WriteBytes(dir / "empty.png", {});
     EXPECT_TRUE(ReadPictureFile((dir / "empty.png").string(), &read));
     EXPECT_TRUE(read.empty());
@@ -34,7 +34,7 @@ TEST(PictureFile, ReadsARegularFileWhole) {
 TEST(PictureFile, OverTheLimitIsRefusedUnread) {
     testsupport::TempDir dir;
     testsupport::WriteBytes(dir / "a.png", std::vector<uint8_t>(1001, 1));
-    std::vector<uint8_t> read;
+    imaging::PictureBytes read;
     EXPECT_FALSE(ReadPictureFile((dir / "a.png").string(), &read, 1000));
     EXPECT_TRUE(ReadPictureFile((dir / "a.png").string(), &read, 1001));
 }
@@ -44,7 +44,7 @@ TEST(PictureFile, OverTheLimitIsRefusedUnread) {
 TEST(PictureFile, PipesFoldersAndDevicesAreRefusedWithoutWaiting) {
     testsupport::TempDir dir;
     ASSERT_EQ(::mkfifo((dir / "x.png").c_str(), 0600), 0);
-    std::vector<uint8_t> read;
+    imaging::PictureBytes read;
     EXPECT_FALSE(ReadPictureFile((dir / "x.png").string(), &read));
     EXPECT_FALSE(imaging::LoadPicture((dir / "x.png").string()));
     EXPECT_FALSE(ReadPictureFile(dir.path().string(), &read));
@@ -60,7 +60,7 @@ TEST(PictureFile, PipeWithAWriterIsStillRefused) {
     ASSERT_GE(reader, 0);
     const int writer = ::open((dir / "y.png").c_str(), O_WRONLY | O_NONBLOCK);
     ASSERT_GE(writer, 0);
-    std::vector<uint8_t> read;
+    imaging::PictureBytes read;
     EXPECT_FALSE(ReadPictureFile((dir / "y.png").string(), &read));
     ::close(writer);
     ::close(reader);
