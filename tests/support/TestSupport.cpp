@@ -4,9 +4,14 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <csignal>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -108,6 +113,21 @@ void WritePicture(const fs::path& file, int width, int height, uint32_t argb, co
 
 bool HaveProgram(const std::string& program) {
     return !QStandardPaths::findExecutable(QString::fromStdString(program)).isEmpty();
+}
+
+int ExitCodeUnderFileSizeLimit(uint64_t limitBytes, const std::function<int()>& body) {
+    const pid_t child = ::fork();
+    if (child < 0)
+        return -1;
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails instead of ending the process
+        const rlimit limit{limitBytes, limitBytes};
+        std::_Exit(::setrlimit(RLIMIT_FSIZE, &limit) == 0 ? body() : 100);
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
 }
 
 } // namespace testsupport

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,11 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
 // Writes a picture through Qt (format from the file's extension, or `format`).
 void WritePicture(const std::filesystem::path& file, int width, int height, uint32_t argb,
                   const char* format = nullptr);
+
+// Runs `body` in a child process whose files may grow to `limitBytes` at
+// most, which cuts writes short the way a full disk does. The child's exit
+// status (what `body` returns), or -1 when it did not end normally.
+int ExitCodeUnderFileSizeLimit(uint64_t limitBytes, const std::function<int()>& body);
 
 // True when `program` is found on PATH.
 bool HaveProgram(const std::string& program);

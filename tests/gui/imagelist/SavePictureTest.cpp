@@ -10,10 +10,6 @@
 #include <QImage>
 #include <QImageReader>
 
-#include <csignal>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -184,20 +180,12 @@ TEST(SavePicture, ReplacesALinkInsteadOfFollowingIt) {
 TEST(SavePicture, FailedSaveKeepsTheEarlierIcon) {
     testsupport::TempDir dir;
     testsupport::WriteText(dir / "a.ico", "the earlier icon");
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{1000, 1000};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        QImage image(64, 64, QImage::Format_ARGB32);  // 16 KiB of pixels
-        image.fill(0xFF102030u);
-        _exit(platform::SavePicture({image, {}}, Q(dir / "a.ico")) ? 1 : 0);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(testsupport::ExitCodeUnderFileSizeLimit(1000, [&] {
+                  QImage image(64, 64, QImage::Format_ARGB32);  // 16 KiB of pixels
+                  image.fill(0xFF102030u);
+                  return platform::SavePicture({image, {}}, Q(dir / "a.ico")) ? 1 : 0;
+              }),
+              0);
     EXPECT_EQ(testsupport::ReadText(dir / "a.ico"), "the earlier icon");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
