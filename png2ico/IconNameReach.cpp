@@ -1,5 +1,7 @@
 #include "png2ico/IconNameReach.h"
 
+#include "libs/files/IconNames.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,12 +15,6 @@ namespace {
 
 // The system gives up after this many links in one path.
 constexpr int kMaxLinks = 40;
-
-bool EndsWithIconExtension(const std::string& name) {
-    static const std::string kExtension = ".ico";  // exactly as icon names are made
-    return name.size() >= kExtension.size() &&
-           name.compare(name.size() - kExtension.size(), kExtension.size(), kExtension) == 0;
-}
 
 std::vector<std::string> Components(const std::string& path) {
     std::vector<std::string> parts;
@@ -59,7 +55,7 @@ bool LeadsThroughIconName(const std::string& path) {
             at = Parent(at);
             continue;
         }
-        if (EndsWithIconExtension(name))
+        if (files::MayBeIconName(name))
             return true;
         const std::string next = at + "/" + name;
         struct stat info {};

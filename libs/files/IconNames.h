@@ -14,4 +14,7 @@ std::string IconNameReplacingLastFour(const std::string& nameOrPath);
 // stop, followed by ".ico" ("Flower.PNG" -> "Flower.ico", "a.b.png" -> "a.b.ico").
 std::string IconNameReplacingExtension(const std::string& name);
 
+// Whether either rule could give this name: it ends in ".ico", exactly.
+bool MayBeIconName(const std::string& name);
+
 } // namespace files

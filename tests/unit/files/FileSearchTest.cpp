@@ -71,3 +71,12 @@ TEST(IconNameReplacingExtension, ReplacesFromTheLastFullStop) {
     EXPECT_EQ(files::IconNameReplacingExtension("a.b.png"), "a.b.ico");
     EXPECT_EQ(files::IconNameReplacingExtension(".png"), ".ico");
 }
+
+// What both rules make, and nothing else, counts as a possible icon name.
+TEST(MayBeIconName, ExactlyTheEndingTheRulesWrite) {
+    for (const std::string& made : {files::IconNameReplacingExtension("a.PNG"), files::IconNameReplacingLastFour("B.EXE"),
+                                    files::IconNameReplacingExtension(".png")})
+        EXPECT_TRUE(files::MayBeIconName(made)) << made;
+    for (const char* other : {"a.ICO", "a.ico.bak", "ico", "", "a.icon"})
+        EXPECT_FALSE(files::MayBeIconName(other)) << other;
+}
