@@ -149,13 +149,6 @@ std::optional<std::string> CreateOutputFolder(const std::string& out) {
     return std::nullopt;
 }
 
-bool MakeOutputFolder(const std::string& out, std::ostream& console) {
-    const auto missing = CreateOutputFolder(out);
-    if (missing)
-        PrintFolderNotCreated(console, *missing);
-    return !missing;
-}
-
 bool ConvertPicture(const std::string& inputPath, const std::string& outputPath,
                     const std::vector<imaging::SizeSpec>& sizeSpecs) {
     auto picture = imaging::LoadPicture(inputPath);

@@ -30,7 +30,5 @@ bool ConvertPicture(const std::string& inputPath, const std::string& outputPath,
 // Makes `out` one level at a time; the first level that does not exist
 // afterwards, or nothing when all do.
 std::optional<std::string> CreateOutputFolder(const std::string& out);
-// The same, printing the directory message for that level; false then.
-bool MakeOutputFolder(const std::string& out, std::ostream& console);
 
 } // namespace png2ico
