@@ -10,8 +10,8 @@ JOBS          ?= $(shell nproc)
 PREFIX        ?= /usr/local
 CMAKE_GEN     := -G Ninja
 
-.PHONY: all deps configure build run test asan-test tsan-test valgrind-check fuzz fuzz-smoke bench screenshot \
-        install release package package-test clean
+.PHONY: all deps configure build run test asan-test tsan-test valgrind-check windows-check fuzz fuzz-smoke bench \
+        screenshot install release package package-test clean
 
 all: build
 
@@ -42,6 +42,14 @@ asan-test: deps
 # png2ico over the generated PNG set under valgrind: no uninitialised reads.
 valgrind-check: build
 	@bash scripts/valgrind-check.sh $(BUILD)
+
+# Our icons drawn by a Windows client: a small viewer of ours, built with
+# mingw-w64, loads them through the Windows icon calls under Wine, and what
+# it draws is compared with what each icon's bytes say. Installs Wine and
+# mingw-w64 when missing; not part of `make test`.
+windows-check: build
+	@bash scripts/windows-deps.sh
+	@bash tests/windows/windows-check.sh $(BUILD)
 
 # The converter's workers and the imaging they run, under ThreadSanitizer:
 # the png2ico tests (which also run the converter itself on several workers)
