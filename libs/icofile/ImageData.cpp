@@ -32,8 +32,10 @@ void ApplyColourCount(BitmapInfoHeader& h, uint32_t colourCount, uint16_t ownBit
         h.biBitCount = 8;
         h.biClrUsed = colourCount;
     } else if (n >= 257 && n <= 65536) {
+        // No colour table follows 16-bit pixels, so colours used stays 0:
+        // Windows sizes a table from it (up to 256 entries) even above 8
+        // bits and would read the pixels 1024 bytes too far on.
         h.biBitCount = 16;
-        h.biClrUsed = colourCount;
     } else if (n >= 65537 && n <= 16777216) {
         h.biBitCount = 24;
     } else {

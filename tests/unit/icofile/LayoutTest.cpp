@@ -57,7 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(SingleCase{16, kColours32Bit, 32, 1128, 0, 0},    // 40 + 1024 + 64
                       SingleCase{16, kColours4Bit, 4, 296, 16, 16},      // 104 + 128 + 64
                       SingleCase{16, kColours8Bit, 8, 1384, 0, 256},     // 1064 + 256 + 64
-                      SingleCase{16, kColours16Bit, 16, 616, 0, 65536},  // 40 + 512 + 64
+                      SingleCase{16, kColours16Bit, 16, 616, 0, 0},      // 40 + 512 + 64, no table
                       SingleCase{48, kColours24Bit, 24, 7336, 0, 0},     // 40 + 144 x 48 + 8 x 48
                       SingleCase{256, kColours32Bit, 32, 270376, 0, 0},
                       SingleCase{1, kColours32Bit, 32, 48, 0, 0},        // 40 + 4 + 4
@@ -160,8 +160,8 @@ TEST_P(DepthChoice, ColourCountSelectsBitsAndTable) {
 INSTANTIATE_TEST_SUITE_P(
     Counts, DepthChoice,
     ::testing::Values(HeaderCase{2, 1, 0, 48}, HeaderCase{3, 4, 3, 52}, HeaderCase{16, 4, 16, 104},
-                      HeaderCase{17, 8, 17, 108}, HeaderCase{256, 8, 256, 1064}, HeaderCase{257, 16, 257, 40},
-                      HeaderCase{65536, 16, 65536, 40}, HeaderCase{65537, 24, 0, 40},
+                      HeaderCase{17, 8, 17, 108}, HeaderCase{256, 8, 256, 1064}, HeaderCase{257, 16, 0, 40},
+                      HeaderCase{65536, 16, 0, 40}, HeaderCase{65537, 24, 0, 40},
                       HeaderCase{16777216, 24, 0, 40}, HeaderCase{16777217, 32, 0, 40}, HeaderCase{0, 32, 0, 40},
                       HeaderCase{1, 32, 0, 40}, HeaderCase{0x80000010u, 32, 0, 40}));
 
