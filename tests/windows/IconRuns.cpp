@@ -3,9 +3,13 @@
 // the picture page over a folder, and the executable page's batch run over a
 // folder (icons land beside the executables). The window is built as the
 // program builds it, on Qt's offscreen platform; message boxes are printed.
+// It also writes the check's own executables beside the samples.
 //
 //   trevalo_icon_runs bmp <picture folder> <icon folder>
 //   trevalo_icon_runs exe <executable folder>
+//   trevalo_icon_runs write-exes <folder>
+
+#include "CheckExecutables.h"
 
 #include "app/executables/ExecutablePage.h"
 #include "app/frmMain.h"
@@ -51,11 +55,14 @@ bool RunExe(frmMain& form, const char* executables) {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc == 3 && std::strcmp(argv[1], "write-exes") == 0)
+        return WriteCheckExecutables(argv[2]) ? 0 : 1;
     QApplication app(argc, argv);
     const bool bmp = argc == 4 && std::strcmp(argv[1], "bmp") == 0;
     const bool exe = argc == 3 && std::strcmp(argv[1], "exe") == 0;
     if (!bmp && !exe) {
-        std::fprintf(stderr, "usage: %s bmp <pictures> <icons> | exe <executables>\n", argv[0]);
+        std::fprintf(stderr, "usage: %s bmp <pictures> <icons> | exe <executables> | write-exes <folder>\n",
+                     argv[0]);
         return 2;
     }
     (void)platform::SetMsgBoxSink([](const QString& text, int, const QString& title) {

@@ -28,6 +28,11 @@ export WINEPREFIX=$prefix WINEDEBUG=-all WINEARCH=win64
 # No Mono or Gecko installers: nothing here needs them, and they would ask.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
+# Qt's offscreen platform wants a private runtime folder; CI has none.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  export XDG_RUNTIME_DIR=$top/runtime
+  mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+fi
 # The prefix is made once (about half a minute); the null driver needs no
 # display and draws into memory exactly as the X11 driver does.
 if [ ! -e "$prefix/.trevalo-ready" ]; then
@@ -56,6 +61,7 @@ done
 # The window's BMP run and the executable page's batch run.
 "$build/tests/windows/trevalo_icon_runs" bmp "$work/pictures/bmp" "$work/icons/bmp" >/dev/null
 "$build/exewriter/trevalo_make_sample_exes" "$work/exe"
+"$build/tests/windows/trevalo_icon_runs" write-exes "$work/exe"
 "$build/tests/windows/trevalo_icon_runs" exe "$work/exe" >/dev/null
 
 "$python" "$here/icon_check.py" plan "$work"
