@@ -34,11 +34,14 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
   mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 fi
 # The prefix is made once (about half a minute); the null driver needs no
-# display and draws into memory exactly as the X11 driver does.
+# display and drew the same pixels as the X11 driver on Xvfb when tried.
 if [ ! -e "$prefix/.trevalo-ready" ]; then
   rm -rf "$prefix"
   echo "Making a Wine prefix in $prefix (once)"
-  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1
+  if ! wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >"$top/wineprefix.log" 2>&1; then
+    cat "$top/wineprefix.log"
+    exit 1
+  fi
   wineserver -w
   touch "$prefix/.trevalo-ready"
 fi
@@ -66,7 +69,10 @@ done
 
 "$python" "$here/icon_check.py" plan "$work"
 to_windows() { echo "Z:${1//\//\\}"; }
-timeout 600 wine "$viewer" "$(to_windows "$work/jobs.txt")" "$(to_windows "$work/results")" </dev/null
+# A viewer that dies or hangs leaves loads without a drawing, which the
+# comparison reports one by one.
+timeout 600 wine "$viewer" "$(to_windows "$work/jobs.txt")" "$(to_windows "$work/results")" </dev/null ||
+  echo "The viewer ended with status $?"
 wineserver -k 2>/dev/null || true
 
 status=0
