@@ -19,9 +19,9 @@ using bmptest::PackRows;
 
 // width x height stored values from a formula, `bits` wide.
 std::vector<std::vector<uint32_t>> Pattern(int width, int height, int bits) {
-    std::vector<std::vector<uint32_t>> rows(static_cast<size_t>(height));
+    std::vector<std::vector<uint32_t>> rows(static_cast<size_t>(height < 0 ? -height : height));
     const uint64_t range = bits >= 32 ? (uint64_t{1} << 32) : (uint64_t{1} << bits);
-    for (int y = 0; y < height; ++y)
+    for (size_t y = 0; y < rows.size(); ++y)
         for (int x = 0; x < width; ++x)
             rows[y].push_back(static_cast<uint32_t>((uint64_t{static_cast<uint32_t>(x * 2654435761u)} ^
                                                      (uint64_t{static_cast<uint32_t>(y)} * 40503u)) % range));
@@ -69,10 +69,10 @@ int main(int argc, char** argv) {
     const std::string ext = argc > 2 ? argv[2] : ".bmp";
     std::filesystem::create_directories(folder);
     std::vector<std::pair<std::string, std::vector<uint8_t>>> files;
-    for (const uint16_t bits : {1, 2, 4, 8, 16, 24, 32})
+    for (const int bits : {1, 2, 4, 8, 16, 24, 32})
         for (const int height : {13, -13})
             files.push_back({"rgb" + std::to_string(bits) + (height < 0 ? "-topdown" : ""),
-                             bmptest::WriteBmp(Plain(11, height, bits))});
+                             bmptest::WriteBmp(Plain(11, height, static_cast<uint16_t>(bits)))});
     BmpSpec core = Plain(7, 6, 8);
     core.infoSize = 12;
     files.push_back({"core8", bmptest::WriteBmp(core)});
