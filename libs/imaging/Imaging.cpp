@@ -105,13 +105,13 @@ std::unique_ptr<SourcePicture> Decode(QIODevice* device, int64_t maxPixels) {
     if (declared.isValid() && !WithinPixelLimit(declared, maxPixels))
         return nullptr;
     // A damaged file can end the decode early, leaving pixels unwritten: the
-    // readers decode into an image of the declared size and format, filled
-    // first, so those pixels are transparent black rather than whatever the
-    // heap held.
-    const QImage::Format format = reader.imageFormat();
-    if (!declared.isValid() || format == QImage::Format_Invalid)
+    // readers decode into an image of the declared size and format (32-bit
+    // where a reader names none), filled first, so those pixels are
+    // transparent black rather than whatever the heap held.
+    if (!declared.isValid())
         return nullptr;
-    QImage image(declared, format);
+    const QImage::Format named = reader.imageFormat();
+    QImage image(declared, named == QImage::Format_Invalid ? QImage::Format_ARGB32 : named);
     if (image.isNull())
         return nullptr;
     image.fill(0);

@@ -17,6 +17,7 @@
 //       32 bits: Qt reads alpha where ours, as Windows, does not;
 //       rows that start inside the colour table: Qt reads them after it;
 //       core headers: Qt reads other bit counts;
+//       a last row without its padding: Qt leaves that row unread;
 //     and acceptance is not compared: Qt decodes files cut short (leaving
 //     rows unwritten) and ours refuses them.
 
@@ -62,7 +63,8 @@ void CheckHeaderAgrees(const uint8_t* data, size_t size, BmpError error, const B
 }
 
 bool Comparable(const uint8_t* data, size_t size, const BmpHeader& h) {
-    if (size < 54 || Le32(data + 14) != 40 || h.compression != imaging::bmp::kRgb)
+    if (size < 54 || Le32(data + 14) != 40 || h.compression != imaging::bmp::kRgb ||
+        size < h.dataOffset + h.rowBytes() * static_cast<uint64_t>(h.height))
         return false;
     if (h.bitCount == 24)
         return true;
