@@ -36,7 +36,9 @@ BmpPixelFormat::BmpPixelFormat(const BmpHeader& header, const uint8_t* data) : h
             widen_[bits][v] = WidenField(v & ((1u << bits) - 1), bits);
     plain32_ = header_.bitCount == 32 && header_.masks.red == 0x00FF0000 && header_.masks.green == 0x0000FF00 &&
                header_.masks.blue == 0x000000FF && header_.masks.alpha == 0;
-    if (header_.bitCount == 16)
+    // The table costs as much as converting 65536 pixels: only larger
+    // pictures are worth it.
+    if (header_.bitCount == 16 && int64_t{header_.width} * header_.height >= 65536)
         BuildWordTable();
 }
 
@@ -96,6 +98,11 @@ void BmpPixelFormat::ConvertRow(const uint8_t* row, uint8_t* out) const {
     auto* words = reinterpret_cast<uint32_t*>(out);
     switch (header_.bitCount) {
     case 16:
+        if (words_.empty()) {
+            for (uint32_t x = 0; x < width; ++x)
+                words[x] = FromFields(uint32_t{row[2 * x]} | uint32_t{row[2 * x + 1]} << 8);
+            return;
+        }
         for (uint32_t x = 0; x < width; ++x)
             words[x] = words_[row[2 * x] | row[2 * x + 1] << 8];
         return;

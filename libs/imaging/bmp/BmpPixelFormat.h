@@ -45,7 +45,7 @@ private:
     std::array<uint32_t, 256> palette_{};
     std::array<Field, 4> fields_{};           // blue, green, red, alpha
     std::array<std::array<uint8_t, 256>, 9> widen_{};  // by bits, 0 to 8
-    std::vector<uint32_t> words_;            // 16 bits: every stored value's colour
+    std::vector<uint32_t> words_;            // 16 bits, large pictures: every stored value's colour
     bool plain32_ = false;                   // 32 bits in B,G,R,x byte order
 };
 

@@ -59,6 +59,20 @@ TEST(BmpPixels, Rgb555WidensAndIgnoresTopBit) {
     ExpectPixels(s, {0xFFC6C6C6, 0xFFFFFFFF, kBlack, 0xFFFF0008});
 }
 
+// From 65536 pixels on, 16-bit values go through a table: the same colours.
+TEST(BmpPixels, LargeSixteenBitPicturesWidenTheSame) {
+    std::vector<std::vector<uint32_t>> rows(256);
+    for (uint32_t y = 0; y < 256; ++y)
+        for (uint32_t x = 0; x < 256; ++x)
+            rows[y].push_back(y << 8 | x);  // every 16-bit value once, top-down
+    const bmptest::Decoded d = Decode(bmptest::WriteBmp(Spec(256, -256, 16, rows)));
+    ASSERT_EQ(d.error, BmpError::kOk);
+    EXPECT_EQ(d.at(0x18, 0x63), 0xFFC6C6C6u);  // 0x6318
+    EXPECT_EQ(d.at(0xFF, 0x7F), 0xFFFFFFFFu);  // 0x7FFF
+    EXPECT_EQ(d.at(0x01, 0xFC), 0xFFFF0008u);  // 0xFC01: top bit unused
+    EXPECT_EQ(d.at(0x00, 0x80), kBlack);       // 0x8000
+}
+
 TEST(BmpPixels, BitFields565AfterInfoHeaderAnd52ByteHeader) {
     for (const uint32_t infoSize : {40u, 52u, 108u}) {
         BmpSpec s = Spec(3, 1, 16, {{0xFFFF, 0x0400, 0xC000}});
