@@ -115,7 +115,8 @@ int Table(int repeats) {
                 status = 1;
                 continue;
             }
-            const std::string name = std::to_string(edge) + "x" + std::to_string(edge) + " " + std::to_string(bits) + "-bit";
+            const std::string name =
+                std::to_string(edge) + "x" + std::to_string(edge) + " " + std::to_string(bits) + "-bit";
             std::printf("  %-16s %10.3f %10.3f %7.2fx\n", name.c_str(), ours * 1e3, qt * 1e3, qt / ours);
         }
     }

@@ -102,14 +102,13 @@ std::unique_ptr<SourcePicture> Decode(QIODevice* device, int64_t maxPixels) {
     // A header that declares a huge picture is refused before any pixel
     // memory is asked for.
     const QSize declared = reader.size();
-    if (declared.isValid() && !WithinPixelLimit(declared, maxPixels))
+    if (!declared.isValid() || !WithinPixelLimit(declared, maxPixels))
         return nullptr;
     // A damaged file can end the decode early, leaving pixels unwritten: the
     // readers decode into an image of the declared size and format (32-bit
     // where a reader names none), filled first, so those pixels are
-    // transparent black rather than whatever the heap held.
-    if (!declared.isValid())
-        return nullptr;
+    // transparent black rather than whatever the heap held. A reader that
+    // cannot say the size first is not trusted with that.
     const QImage::Format named = reader.imageFormat();
     QImage image(declared, named == QImage::Format_Invalid ? QImage::Format_ARGB32 : named);
     if (image.isNull())

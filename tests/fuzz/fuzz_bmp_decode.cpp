@@ -47,7 +47,9 @@ void Check(bool condition) {
         __builtin_trap();
 }
 
-uint32_t Le32(const uint8_t* p) { return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24; }
+uint32_t Le32(const uint8_t* p) {
+    return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+}
 
 void CheckHeaderAgrees(const uint8_t* data, size_t size, BmpError error, const BmpHeader& decoded) {
     BmpHeader probed;

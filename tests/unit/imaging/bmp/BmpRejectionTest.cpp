@@ -54,6 +54,15 @@ std::function<std::vector<uint8_t>()> Edited(BmpSpec spec, std::function<void(Bm
     };
 }
 
+// A bit-field picture of that bit count with these fields.
+std::function<std::vector<uint8_t>()> Fields(uint16_t bitCount, std::vector<uint32_t> masks) {
+    return Edited(Good24(), [bitCount, masks](BmpSpec& s) {
+        s.bitCount = bitCount;
+        s.compression = 3;
+        s.masks = masks;
+    });
+}
+
 std::function<std::vector<uint8_t>()> Cut(std::vector<uint8_t> file, size_t keep) {
     return [file, keep]() mutable {
         file.resize(keep);
@@ -89,16 +98,16 @@ const Damage kDamages[] = {
      BmpError::kBadBitCount},
     {"RLE8 at 4 bits", Edited(GoodRle8(), [](BmpSpec& s) { s.bitCount = 4; }), BmpError::kBadBitCount},
     {"RLE4 at 8 bits", Edited(GoodRle8(), [](BmpSpec& s) { s.compression = 2; }), BmpError::kBadBitCount},
-    {"bit fields at 24 bits", Edited(Good24(), [](BmpSpec& s) { s.compression = 3; s.masks = {0xFF0000, 0xFF00, 0xFF}; }),
+    {"bit fields at 24 bits", Fields(24, {0xFF0000, 0xFF00, 0xFF}),
      BmpError::kBadBitCount},
     {"JPEG inside", Edited(Good24(), [](BmpSpec& s) { s.compression = 4; }), BmpError::kBadCompression},
     {"PNG inside", Edited(Good24(), [](BmpSpec& s) { s.compression = 5; }), BmpError::kBadCompression},
     {"compression 7", Edited(Good24(), [](BmpSpec& s) { s.compression = 7; }), BmpError::kBadCompression},
-    {"overlapping fields", Edited(Good24(), [](BmpSpec& s) { s.bitCount = 16; s.compression = 3; s.masks = {0xF800, 0x0FE0, 0x1F}; }),
+    {"overlapping fields", Fields(16, {0xF800, 0x0FE0, 0x1F}),
      BmpError::kBadMasks},
-    {"field with a gap", Edited(Good24(), [](BmpSpec& s) { s.bitCount = 16; s.compression = 3; s.masks = {0xF000, 0x0A00, 0x1F}; }),
+    {"field with a gap", Fields(16, {0xF000, 0x0A00, 0x1F}),
      BmpError::kBadMasks},
-    {"16-bit field past bit 15", Edited(Good24(), [](BmpSpec& s) { s.bitCount = 16; s.compression = 3; s.masks = {0x1F000, 0x7E0, 0x1F}; }),
+    {"16-bit field past bit 15", Fields(16, {0x1F000, 0x7E0, 0x1F}),
      BmpError::kBadMasks},
     {"alpha field cut", Cut(Edited(Good24(), [](BmpSpec& s) {
          s.bitCount = 32;
