@@ -39,7 +39,7 @@ asan-test: deps
 	cd $(BUILD_ASAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS) --timeout 900
 
-# png2ico over the generated PNG set under valgrind: no uninitialised reads.
+# png2ico over the generated PNG and BMP sets under valgrind: no uninitialised reads.
 valgrind-check: build
 	@bash scripts/valgrind-check.sh $(BUILD)
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The benchmark behind `make bench`: png2ico against ImageMagick and Pillow on
 # a generated corpus, and the window's batch icon extraction against wrestool,
-# all in one run on the same input.
+# all in one run on the same input; our BMP decoder against Qt's reader.
 #
 # usage: bench/run.sh BUILD_DIR [--peers-only]
 #   BUILD_DIR   a release build holding png2ico/png2ico (and bench/stage_times)
@@ -56,6 +56,10 @@ status=0
 "$python" "$here/compare.py" --png2ico "$png2ico" --corpus "$work/corpus" --work "$work" \
   --repeats "${BENCH_REPEATS:-3}" "${extra[@]}" || status=$?
 "$python" "$here/exe_extract.py" --build "$build" --work "$work" --repeats "${BENCH_REPEATS:-3}" || status=$?
+if [ ${#extra[@]} -eq 0 ] || [ "${extra[0]}" != "--peers-only" ]; then
+  echo
+  bash "$here/bmp_bench.sh" "$build" "$work" || status=$?
+fi
 echo
 echo "bench: done in $((SECONDS - started)) s"
 exit $status

@@ -74,7 +74,7 @@ Options ParseArguments(const std::vector<std::string>& args) {
                 size = 0;
             if (!ReadLeadingInt(args[i + 2], &depth))
                 depth = 32;
-            if (size > 0 && imaging::IsIconDepth(depth))
+            if (size > 0 && size <= kMaxSizeSpecEdge && imaging::IsIconDepth(depth))
                 options.sizeSpecs.push_back({size, depth});
             i += 2;
         } else if (EqualsNoCase(arg, "-o")) {

@@ -18,6 +18,10 @@ struct Options {
     unsigned workers = 0;  // -j N; 0: as many as the process may run on
 };
 
+// Largest edge of a size spec: an icon's directory stores each edge in one
+// byte, 0 meaning 256, so a larger edge cannot be described.
+inline constexpr int kMaxSizeSpecEdge = 256;
+
 // Most worker threads -j may ask for; larger numbers are taken as this.
 inline constexpr unsigned kMaxWorkers = 256;
 

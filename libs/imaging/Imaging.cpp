@@ -4,6 +4,7 @@
 #include "libs/imaging/PictureFile.h"
 #include "libs/imaging/SourcePicture.h"
 
+#include "libs/imaging/bmp/BmpDecoder.h"
 #include "libs/imaging/png/PngDecoder.h"
 
 #include <QBuffer>
@@ -76,6 +77,24 @@ std::unique_ptr<SourcePicture> DecodePng(const uint8_t* data, size_t size, int64
     return SourcePicture::FromImage(std::move(image));
 }
 
+// Every BMP goes through our decoder: colours as Windows shows them, and a
+// short file refused instead of decoded into uninitialised rows.
+std::unique_ptr<SourcePicture> DecodeBmp(const uint8_t* data, size_t size, int64_t maxPixels) {
+    bmp::BmpHeader header;
+    // The whole check comes before the pixels are allocated: a short file
+    // costs nothing however large a picture it claims.
+    if (bmp::ReadBmpHeader(data, size, maxPixels, &header) != bmp::BmpError::kOk ||
+        header.CheckFileSize(size) != bmp::BmpError::kOk)
+        return nullptr;
+    QImage image(header.width, header.height, QImage::Format_ARGB32);
+    if (image.isNull())
+        return nullptr;
+    const bmp::BmpTarget target{image.bits(), static_cast<ptrdiff_t>(image.bytesPerLine())};
+    if (bmp::DecodeImage(data, size, header, target) != bmp::BmpError::kOk)
+        return nullptr;
+    return SourcePicture::FromImage(std::move(image));
+}
+
 std::unique_ptr<SourcePicture> Decode(QIODevice* device, int64_t maxPixels) {
     UseAllocationLimit(maxPixels);
     QImageReader reader(device);
@@ -83,9 +102,18 @@ std::unique_ptr<SourcePicture> Decode(QIODevice* device, int64_t maxPixels) {
     // A header that declares a huge picture is refused before any pixel
     // memory is asked for.
     const QSize declared = reader.size();
-    if (declared.isValid() && !WithinPixelLimit(declared, maxPixels))
+    if (!declared.isValid() || !WithinPixelLimit(declared, maxPixels))
         return nullptr;
-    QImage image;
+    // A damaged file can end the decode early, leaving pixels unwritten: the
+    // readers decode into an image of the declared size and format (32-bit
+    // where a reader names none), filled first, so those pixels are
+    // transparent black rather than whatever the heap held. A reader that
+    // cannot say the size first is not trusted with that.
+    const QImage::Format named = reader.imageFormat();
+    QImage image(declared, named == QImage::Format_Invalid ? QImage::Format_ARGB32 : named);
+    if (image.isNull())
+        return nullptr;
+    image.fill(0);
     if (!reader.read(&image) || image.isNull() || !WithinPixelLimit(image.size(), maxPixels))
         return nullptr;
     return SourcePicture::FromImage(std::move(image));
@@ -123,6 +151,8 @@ std::unique_ptr<SourcePicture> LoadPictureFromMemory(const uint8_t* data, size_t
         // The format is decided by the content, whatever the file is called.
         if (png::HasPngSignature(data, size))
             return DecodePng(data, size, maxPixels);
+        if (bmp::HasBmpSignature(data, size))
+            return DecodeBmp(data, size, maxPixels);
         if (const EmbeddedPng inIcon = FirstIconImagePng(data, size); inIcon.data != nullptr)
             return DecodePng(inIcon.data, inIcon.size, maxPixels);
         QBuffer buffer;

@@ -4,6 +4,8 @@
 
 #include "PageFixture.h"
 
+#include "BmpWriter.h"
+
 #include <QImage>
 #include <QImageReader>
 
@@ -107,6 +109,31 @@ TEST_F(BmpRunTest, ConvertsTheReadablePicturesAndSkipsTheRest) {
     EXPECT_EQ(enabled.states, (std::vector<bool>{false, true}));
     EXPECT_EQ(page().cmdPIC2ICO->text(), QStringLiteral("开始转换"));
     EXPECT_EQ(form->State().ImageList.Count(), 3);  // the entries stay until the next run
+}
+
+// 16-bit pictures widen 5-bit channels as Windows does, so 24/24/24 is
+// 0xC6C6C6, not the mask colour; a picture cut short gets no icon.
+TEST_F(BmpRunTest, SixteenBitColoursAsWindowsShowsThemAndShortFilesSkipped) {
+    bmptest::BmpSpec rgb555;
+    rgb555.width = 3;
+    rgb555.bitCount = 16;
+    rgb555.pixelData = bmptest::PackRows({{0x6318, 0x7FFF, 0x6319}}, 16);
+    testsupport::WriteBytes(pics / "rgb555.bmp", bmptest::WriteBmp(rgb555));
+    bmptest::BmpSpec big;
+    big.width = big.height = 32;
+    big.pixelData.assign(32 * 32 * 3, 0x40);
+    std::vector<uint8_t> cut = bmptest::WriteBmp(big);
+    cut.resize(1000);
+    testsupport::WriteBytes(pics / "cut.bmp", cut);
+    TargetOut();
+    page().cmdPIC2ICO->click();
+
+    EXPECT_EQ(Names(out), (std::set<std::string>{"rgb555.ico"}));
+    const QImage icon = QImage(Q(out / "rgb555.ico")).convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(icon.size(), QSize(3, 1));
+    EXPECT_EQ(icon.pixel(0, 0), 0xFFC6C6C6u);
+    EXPECT_EQ(icon.pixel(1, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(icon.pixel(2, 0), 0xFFC6C6CEu);
 }
 
 TEST_F(BmpRunTest, IconsReadBackWithQtsReaderAndIcotool) {

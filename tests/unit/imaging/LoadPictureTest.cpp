@@ -2,6 +2,7 @@
 // ends up as 32-bit straight alpha, and damaged, truncated or oversized input
 // is a load failure.
 
+#include "BmpWriter.h"
 #include "TestPictures.h"
 #include "TestSupport.h"
 
@@ -200,6 +201,30 @@ TEST(LoadPicture, TruncatedPngFails) {
         const std::vector<uint8_t> part(png.begin(), png.begin() + static_cast<ptrdiff_t>(cut));
         EXPECT_FALSE(FromMemory(part)) << "cut at " << cut;
     }
+}
+
+// Every "BM" file goes through our decoder, whatever its name: its 16-bit
+// widening (Qt's reader gives 192 for 24) and its refusal of a short file
+// (Qt's reader decodes it, leaving the missing rows unwritten).
+TEST(LoadPicture, BmpByOurDecoder) {
+    testsupport::TempDir dir;
+    bmptest::BmpSpec rgb555;
+    rgb555.width = 2;
+    rgb555.bitCount = 16;
+    rgb555.pixelData = bmptest::PackRows({{0x6318, 0x7FFF}}, 16);
+    testsupport::WriteBytes(dir / "grey.png", bmptest::WriteBmp(rgb555));
+    const auto loaded = imaging::LoadPicture((dir / "grey.png").string());
+    ASSERT_TRUE(loaded);
+    const uint8_t* p = loaded->pixels().row(0);
+    EXPECT_EQ(std::vector<uint8_t>(p, p + 8), (std::vector<uint8_t>{198, 198, 198, 255, 255, 255, 255, 255}));
+
+    bmptest::BmpSpec big;
+    big.width = big.height = 32;
+    big.pixelData.assign(32 * 32 * 3, 0x40);
+    std::vector<uint8_t> file = bmptest::WriteBmp(big);
+    ASSERT_TRUE(FromMemory(file));
+    file.resize(1000);
+    EXPECT_FALSE(FromMemory(file));
 }
 
 TEST(LoadPicture, DamagedPngFails) {

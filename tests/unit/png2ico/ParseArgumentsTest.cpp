@@ -33,6 +33,10 @@ INSTANTIATE_TEST_SUITE_P(
         SizeCase{{"-s", "48", "foo"}, {{48, 32}}},             // no number: 32 bits
         SizeCase{{"-s", "48", "12bpp"}, {}},                   // invalid depth dropped
         SizeCase{{"-s", "0", "32bpp"}, {}},
+        SizeCase{{"-s", "1", "32bpp"}, {{1, 32}}},
+        SizeCase{{"-s", "256", "4bpp"}, {{256, 4}}},
+        SizeCase{{"-s", "257", "32bpp"}, {}},                  // the directory cannot state an edge above 256
+        SizeCase{{"-s", "1024", "32bpp", "-s", "32", "8"}, {{32, 8}}},
         SizeCase{{"-s", "-16", "32bpp"}, {}},
         SizeCase{{"-s", "abc", "32bpp"}, {}},
         SizeCase{{"-S", "48", "8BPP"}, {{48, 8}}},             // option letter case ignored

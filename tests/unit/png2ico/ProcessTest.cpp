@@ -91,6 +91,8 @@ TEST(Png2icoProcess, FinalHelpIsIgnored) {
 TEST(Png2icoProcess, NoValidSizeGivesUsage) {
     TwoPictures t;
     EXPECT_EQ(Png2ico({"-s", "48", "12bpp", "-o", "out", "-i", "pngs"}, t.dir.path()).out, kBanner + kUsage);
+    EXPECT_EQ(Png2ico({"-s", "257", "32bpp", "-o", "out", "-i", "pngs"}, t.dir.path()).out, kBanner + kUsage);
+    EXPECT_FALSE(fs::exists(t.dir / "out"));
     EXPECT_EQ(Png2ico({"-silent", "-s", "48", "32bpp", "-i", "pngs"}, t.dir.path()).out, kUsage);
 }
 
