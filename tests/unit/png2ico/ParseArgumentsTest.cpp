@@ -33,6 +33,7 @@ INSTANTIATE_TEST_SUITE_P(
         SizeCase{{"-s", "48", "foo"}, {{48, 32}}},             // no number: 32 bits
         SizeCase{{"-s", "48", "12bpp"}, {}},                   // invalid depth dropped
         SizeCase{{"-s", "0", "32bpp"}, {}},
+        SizeCase{{"-s", "1", "32bpp"}, {{1, 32}}},
         SizeCase{{"-s", "-16", "32bpp"}, {}},
         SizeCase{{"-s", "abc", "32bpp"}, {}},
         SizeCase{{"-S", "48", "8BPP"}, {{48, 8}}},             // option letter case ignored
@@ -94,6 +95,8 @@ TEST(ReadLeadingInt, FollowsFormattedStreamRules) {
     EXPECT_TRUE(png2ico::ReadLeadingInt("-2147483648", &v));
     EXPECT_EQ(v, -2147483648LL);
     EXPECT_FALSE(png2ico::ReadLeadingInt("2147483648", &v));
+    EXPECT_FALSE(png2ico::ReadLeadingInt("-2147483649", &v));
+    EXPECT_FALSE(png2ico::ReadLeadingInt("99999999999999999999", &v));
     EXPECT_FALSE(png2ico::ReadLeadingInt("", &v));
     EXPECT_FALSE(png2ico::ReadLeadingInt("+", &v));
     EXPECT_FALSE(png2ico::ReadLeadingInt("- 5", &v));
@@ -121,6 +124,12 @@ INSTANTIATE_TEST_SUITE_P(
         WorkerCase{{"-o", "out", "-j", "007"}, 7, "out"},
         WorkerCase{{"-j", "99999999999999", "-o", "out"}, png2ico::kMaxWorkers, "out"},
         WorkerCase{{"-j", "300"}, png2ico::kMaxWorkers, ""},
+        WorkerCase{{"-j", "256"}, 256, ""},
+        WorkerCase{{"-j", "257"}, 256, ""},
+        WorkerCase{{"-j", "255"}, 255, ""},
+        WorkerCase{{"-j", "1"}, 1, ""},
+        WorkerCase{{"-j", "000000000000255"}, 255, ""},   // leading zeros are not digits that count
+        WorkerCase{{"-j", "999999999"}, png2ico::kMaxWorkers, ""},
         // Not a count: -j is ignored and the next argument read as usual.
         WorkerCase{{"-j", "-o", "out"}, 0, "out"},
         WorkerCase{{"-j", "0", "-o", "out"}, 0, "out"},
