@@ -190,6 +190,14 @@ TEST_P(PeKinds, ModulesWithoutIconsAreToldFromNonModules) {
     PeOptions fewDirectories;
     fewDirectories.dataDirectoryCount = 2;
     EXPECT_EQ(read(ThreeImageGroup(), fewDirectories).error, ExeIconError::kNoResources);
+    // The count alone decides, the resource entry being there in both: 3
+    // directories hold it, 2 do not.
+    PeFile pe = BuildPe(ThreeImageGroup(), options());
+    const uint64_t countAt = pe.optionalHeader + (GetParam() == PeKind::kPe32Plus ? 108 : 92);
+    Poke32(pe.bytes, countAt, 3);
+    EXPECT_TRUE(Read(pe.bytes).ok());
+    Poke32(pe.bytes, countAt, 2);
+    EXPECT_EQ(Read(pe.bytes).error, ExeIconError::kNoResources);
     const std::vector<Resource> other{{ResId::Number(10), ResId::Number(1), kLangEnUs, {1, 2, 3}}};
     const auto result = read(other);
     EXPECT_EQ(result.error, ExeIconError::kNoIconGroup);
