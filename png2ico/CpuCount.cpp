@@ -133,16 +133,23 @@ std::optional<unsigned> CgroupCpuLimit(const std::string& mountinfo, const std::
     return lowest;
 }
 
+unsigned CombineCpuCounts(long online, std::optional<int> affinity, std::optional<unsigned> cgroupLimit) {
+    unsigned count = static_cast<unsigned>(std::max(1L, online));
+    if (affinity)
+        count = static_cast<unsigned>(std::max(1, *affinity));
+    return std::max(1u, cgroupLimit ? std::min(count, *cgroupLimit) : count);
+}
+
 unsigned UsableCpuCount() {
     // Machines with more CPUs than a cpu_set_t holds refuse the fixed-size
     // query; the online count stands in there.
-    unsigned count = static_cast<unsigned>(std::max(1L, sysconf(_SC_NPROCESSORS_ONLN)));
     cpu_set_t set;
     CPU_ZERO(&set);
+    std::optional<int> affinity;
     if (sched_getaffinity(0, sizeof set, &set) == 0)
-        count = static_cast<unsigned>(std::max(1, CPU_COUNT(&set)));
-    const auto limit = CgroupCpuLimit(ReadWhole("/proc/self/mountinfo"), ReadWhole("/proc/self/cgroup"), ReadWhole);
-    return std::max(1u, limit ? std::min(count, *limit) : count);
+        affinity = CPU_COUNT(&set);
+    return CombineCpuCounts(sysconf(_SC_NPROCESSORS_ONLN), affinity,
+                            CgroupCpuLimit(ReadWhole("/proc/self/mountinfo"), ReadWhole("/proc/self/cgroup"), ReadWhole));
 }
 
 } // namespace png2ico

@@ -13,6 +13,11 @@ namespace png2ico {
 // At least 1.
 unsigned UsableCpuCount();
 
+// The count from what the system said: the online CPUs, the CPUs of the
+// affinity mask (none when it could not be read) and the cgroup limit (none
+// when there is no quota). At least 1.
+unsigned CombineCpuCounts(long online, std::optional<int> affinity, std::optional<unsigned> cgroupLimit);
+
 // The CPU limit of the cgroups a process is in, from the texts of
 // /proc/self/mountinfo and /proc/self/cgroup, reading the limit files through
 // `readFile` (empty when missing): the lowest quota of the process's cgroup

@@ -3,6 +3,8 @@
 
 #include "Fixtures.h"
 
+#include "libs/exeicons/GroupDirectory.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -130,6 +132,31 @@ TEST_P(DamagedResources, GiveADefinedResult) {
 uint64_t RootEntry(const PeFile& f, int i) { return f.resourceRoot + 16 + 8 * static_cast<uint64_t>(i); }
 uint64_t GroupDataEntry(const PeFile& f) { return f.placements[3].dataEntry; }
 
+// Section headers: 0 is the code at RVA 0x1000, 1 the resources at 0x2000.
+uint64_t SectionField(const PeFile& f, int section, int field) { return f.sectionTable + 40 * section + field; }
+uint32_t Peek32(const PeFile& f, uint64_t at) {
+    return uint32_t{f.bytes.at(at)} | uint32_t{f.bytes.at(at + 1)} << 8 | uint32_t{f.bytes.at(at + 2)} << 16 |
+           uint32_t{f.bytes.at(at + 3)} << 24;
+}
+// The last icon's data made to end `past` bytes after file offset `end`.
+void EndLastIcon(PeFile& f, uint64_t end, uint32_t past) {
+    Poke32(f.bytes, f.placements[2].dataEntry + 4, static_cast<uint32_t>(end - f.placements[2].data) + past);
+}
+// Resources mapped by the virtual size (below the raw size), or by the raw
+// size (the virtual size above it, the file going on after the section).
+void EndLastIconAtVirtualEnd(PeFile& f, uint32_t past) {
+    const uint32_t virtualSize = Peek32(f, SectionField(f, 1, 8));
+    if (virtualSize >= Peek32(f, SectionField(f, 1, 16)))
+        ADD_FAILURE() << "the section needs raw bytes past its virtual end";
+    EndLastIcon(f, f.resourceSection + virtualSize, past);
+}
+void EndLastIconAtRawEnd(PeFile& f, uint32_t past) {
+    const uint32_t rawSize = Peek32(f, SectionField(f, 1, 16));
+    Poke32(f.bytes, SectionField(f, 1, 8), rawSize + 0x100);
+    f.bytes.resize(f.bytes.size() + 0x200, 0);
+    EndLastIcon(f, f.resourceSection + rawSize, past);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Pe, DamagedResources,
     ::testing::Values(
@@ -154,13 +181,40 @@ INSTANTIATE_TEST_SUITE_P(
         ResourceDamage{"IconNotAnImage", [](PeFile& f) { Poke32(f.bytes, f.placements[2].data, 0x12345678); }, 2},
         ResourceDamage{"IconLanguageIsADirectory", [](PeFile& f) { Poke32(f.bytes, f.placements[0].languageDirectory + 16 + 4,
                                                                           kHighBit | 0); }, 2},
-        ResourceDamage{"IconTypeLoopsToRoot", [](PeFile& f) { Poke32(f.bytes, RootEntry(f, 0) + 4, kHighBit); }, 0}),
+        ResourceDamage{"IconTypeLoopsToRoot", [](PeFile& f) { Poke32(f.bytes, RootEntry(f, 0) + 4, kHighBit); }, 0},
+        // Exactly at the end of what a section maps, and one byte past it.
+        ResourceDamage{"IconDataEndsAtVirtualEnd", [](PeFile& f) { EndLastIconAtVirtualEnd(f, 0); }, 3},
+        ResourceDamage{"IconDataOneBytePastVirtualEnd", [](PeFile& f) { EndLastIconAtVirtualEnd(f, 1); }, 2},
+        ResourceDamage{"IconDataEndsAtRawEnd", [](PeFile& f) { EndLastIconAtRawEnd(f, 0); }, 3},
+        ResourceDamage{"IconDataOneBytePastRawEnd", [](PeFile& f) { EndLastIconAtRawEnd(f, 1); }, 2},
+        ResourceDamage{"CodeSectionEndsWhereResourcesStart", [](PeFile& f) { Poke32(f.bytes, SectionField(f, 0, 8), 0x1000); }, 3},
+        ResourceDamage{"CodeSectionRunsIntoResources", [](PeFile& f) { Poke32(f.bytes, SectionField(f, 0, 8), 0x1001); }, 0}),
     [](const auto& p) { return std::string(p.param.label); });
+
+// Entries read: the least of the declared count, the whole entries present
+// and 256; each bound met exactly and passed by one.
+TEST(GroupDirectory, EntriesAreTheLeastOfCountBytesAndLimit) {
+    struct Row { uint16_t count; size_t entryBytes; size_t expected; };   // 0 expected: refused
+    const Row rows[] = {{3, 3 * 14, 3},       {3, 3 * 14 - 1, 2},   {3, 4 * 14, 3},   {4, 3 * 14, 3},
+                        {256, 257 * 14, 256}, {257, 257 * 14, 256}, {1, 13, 0},       {0, 14, 0}};
+    for (const Row& r : rows) {
+        std::vector<uint8_t> data(6 + r.entryBytes, 0);
+        Poke16(data, 2, 1);
+        Poke16(data, 4, r.count);
+        for (size_t i = 0; i * 14 + 14 <= r.entryBytes; ++i)
+            Poke16(data, 6 + i * 14 + 12, static_cast<uint32_t>(i + 1));   // the icon id
+        const auto entries = ParseGroupDirectory(data);
+        ASSERT_EQ(entries ? entries->size() : 0, r.expected) << r.count << " " << r.entryBytes;
+        if (entries) {
+            EXPECT_EQ(entries->back().id, r.expected);
+        }
+    }
+}
 
 TEST(DamagedNe, ResourceTableFaults) {
     struct Case { const char* label; void (*apply)(NeFile&); };
     const Case cases[] = {
-        {"ShiftTooLarge", [](NeFile& f) { Poke16(f.bytes, f.resourceTable, 40); }},
+        {"ShiftTooLarge", [](NeFile& f) { Poke16(f.bytes, f.resourceTable, 17); }},
         {"TableEndsBeforeItStarts", [](NeFile& f) { Poke16(f.bytes, f.neHeader + 0x26, 0x20); }},
         {"TablePastEnd", [](NeFile& f) { Poke16(f.bytes, f.neHeader + 0x26, 0xFFFF); }},
         {"GroupPastEnd", [](NeFile& f) { Poke16(f.bytes, f.resourceTable + 2 + 8 + 2 * 12 + 8, 0xFFFF); }},
@@ -172,6 +226,10 @@ TEST(DamagedNe, ResourceTableFaults) {
         const auto result = Read(ne.bytes);
         EXPECT_EQ(result.presence(), IconPresence::kNoIcons) << c.label << ": " << ErrorName(result.error);
     }
+    // The table is refused as a whole past the largest shift, not found empty.
+    NeFile shifted = SmallNe();
+    Poke16(shifted.bytes, shifted.resourceTable, 17);
+    EXPECT_EQ(Read(shifted.bytes).error, ExeIconError::kDamagedResources);
     NeFile cut = SmallNe();
     cut.bytes.resize(cut.neHeader + 10);
     EXPECT_EQ(Read(cut.bytes).error, ExeIconError::kTruncatedHeader);

@@ -138,9 +138,25 @@ TEST(DibDecoder, EveryPrefixIsRefusedCleanly) {
     EXPECT_TRUE(DecodeDibIcon(dib).ok());
 }
 
+// A 4 x 4 8-bit DIB with one field changed; each limit on both sides (a
+// size taken but larger than the bytes reads as cut short).
 TEST(DibDecoder, RefusesWhatIconsDoNotUse) {
-    struct Case { const char* label; size_t at; uint32_t value; int bytes; ExeIconError expected; };
+    struct Case { const char* label; size_t at; uint32_t value; int bytes; ExeIconError expected; uint16_t bits = 8; };
     const Case cases[] = {
+        {"HeaderOf40", 0, 40, 4, ExeIconError::kNone},
+        {"HeaderOf39", 0, 39, 4, ExeIconError::kNotDib},
+        {"HeaderOf1024", 0, 1024, 4, ExeIconError::kTruncatedImage},
+        {"HeaderOf1025", 0, 1025, 4, ExeIconError::kNotDib},
+        {"Width1024", 4, 1024, 4, ExeIconError::kTruncatedImage},
+        {"Width1025", 4, 1025, 4, ExeIconError::kImageTooLarge},
+        {"Height1024", 8, 2048, 4, ExeIconError::kTruncatedImage},
+        {"Height1025", 8, 2050, 4, ExeIconError::kImageTooLarge},
+        {"HeightOne", 8, 3, 4, ExeIconError::kNone},
+        {"FullPaletteNamed", 32, 256, 4, ExeIconError::kNone},
+        {"OneColourPastFull", 32, 257, 4, ExeIconError::kUnsupportedDib},
+        {"FourBitsOneColourPastFull", 32, 17, 4, ExeIconError::kUnsupportedDib, 4},
+        {"TrueColourWith256Colours", 32, 256, 4, ExeIconError::kTruncatedImage, 24},
+        {"TrueColourWith257Colours", 32, 257, 4, ExeIconError::kUnsupportedDib, 24},
         {"TopDown", 8, static_cast<uint32_t>(-8), 4, ExeIconError::kUnsupportedDib},
         {"Bitfields", 16, 3, 4, ExeIconError::kUnsupportedDib},
         {"TwoBits", 14, 2, 2, ExeIconError::kUnsupportedDib},
@@ -152,13 +168,13 @@ TEST(DibDecoder, RefusesWhatIconsDoNotUse) {
         {"HeaderPastEnd", 0, 5000, 4, ExeIconError::kNotDib},
     };
     for (const Case& c : cases) {
-        auto dib = pewriter::MakeSolidDib(4, 4, 8, 0x123456);
+        auto dib = pewriter::MakeSolidDib(4, 4, c.bits, 0x123456);
         if (c.bytes == 2)
             pewriter::Put16(dib, c.at, c.value);
         else
             pewriter::Put32(dib, c.at, c.value);
         EXPECT_EQ(DecodeDibIcon(dib).error, c.expected) << c.label;
-        EXPECT_FALSE(InspectIconImage(dib).has_value()) << c.label;
+        EXPECT_EQ(InspectIconImage(dib).has_value(), c.expected == ExeIconError::kNone) << c.label;
     }
 }
 
@@ -178,6 +194,16 @@ TEST(IconImageInfo, PngSizeAndDepthComeFromIhdr) {
     EXPECT_FALSE(InspectIconImage(png).has_value());
     png[25] = 6;
     png[18] = 0x10;   // width 4136
+    EXPECT_FALSE(InspectIconImage(png).has_value());
+    png[18] = 0x04, png[19] = 0x00;   // width 1024, the largest taken
+    EXPECT_EQ(InspectIconImage(png)->width, 1024);
+    png[19] = 0x01;
+    EXPECT_FALSE(InspectIconImage(png).has_value());
+    png[18] = 0, png[19] = 40, png[22] = 0x04, png[23] = 0x00;   // height 1024
+    EXPECT_EQ(InspectIconImage(png)->height, 1024);
+    png[23] = 0x01;
+    EXPECT_FALSE(InspectIconImage(png).has_value());
+    png[22] = 0, png[23] = 0;
     EXPECT_FALSE(InspectIconImage(png).has_value());
     EXPECT_FALSE(InspectIconImage(std::span<const uint8_t>(png.data(), 20)).has_value());
 }

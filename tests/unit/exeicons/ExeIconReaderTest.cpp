@@ -85,6 +85,29 @@ TEST_P(PeKinds, NamedGroupsComeBeforeNumberedOnes) {
     EXPECT_EQ(ImageIds(result.group), (std::vector<uint16_t>{2}));
 }
 
+TEST_P(PeKinds, OnlyNamedGroups) {
+    std::vector<Resource> r;
+    AddIconGroup(&r, ResId::Name(u"SECOND"), {{1, MakeSolidDib(16, 16, 4, 1)}});
+    AddIconGroup(&r, ResId::Name(u"FIRST"), {{2, MakeSolidDib(32, 32, 4, 1)}});
+    const auto result = read(r);
+    ASSERT_TRUE(result.ok()) << ErrorName(result.error);
+    EXPECT_EQ(result.group.name.text, "FIRST");
+    EXPECT_EQ(ImageIds(result.group), (std::vector<uint16_t>{2}));
+}
+
+// Sixteen groups are tried: the sixteenth is found, the seventeenth is not.
+TEST_P(PeKinds, GroupsTriedUpToTheLimit) {
+    for (const uint16_t usable : {uint16_t{16}, uint16_t{17}}) {
+        std::vector<Resource> r;
+        AddIconGroup(&r, ResId::Number(usable), {{1, MakeSolidDib(16, 16, 4, 1)}});
+        for (uint16_t id = 1; id < usable; ++id)
+            r.push_back(Resource{ResId::Number(kRtGroupIcon), ResId::Number(id), kLangEnUs,
+                                 MakeGroupDirectory({{99, r[0].data}})});
+        const auto result = read(r);
+        EXPECT_EQ(result.error, usable == 16 ? ExeIconError::kNone : ExeIconError::kNoIconImages) << usable;
+    }
+}
+
 TEST_P(PeKinds, PngImageFirstIsReturnedAsPngBytesWithItsOwnSize) {
     const auto png = MakePng(256, 256, std::vector<uint32_t>(256 * 256, 0xFF336699));
     std::vector<Resource> r;
@@ -167,6 +190,14 @@ TEST_P(PeKinds, ModulesWithoutIconsAreToldFromNonModules) {
     PeOptions fewDirectories;
     fewDirectories.dataDirectoryCount = 2;
     EXPECT_EQ(read(ThreeImageGroup(), fewDirectories).error, ExeIconError::kNoResources);
+    // The count alone decides, the resource entry being there in both: 3
+    // directories hold it, 2 do not.
+    PeFile pe = BuildPe(ThreeImageGroup(), options());
+    const uint64_t countAt = pe.optionalHeader + (GetParam() == PeKind::kPe32Plus ? 108 : 92);
+    Poke32(pe.bytes, countAt, 3);
+    EXPECT_TRUE(Read(pe.bytes).ok());
+    Poke32(pe.bytes, countAt, 2);
+    EXPECT_EQ(Read(pe.bytes).error, ExeIconError::kNoResources);
     const std::vector<Resource> other{{ResId::Number(10), ResId::Number(1), kLangEnUs, {1, 2, 3}}};
     const auto result = read(other);
     EXPECT_EQ(result.error, ExeIconError::kNoIconGroup);
@@ -212,7 +243,7 @@ TEST(NeExecutable, ReadsTheFirstGroupOfA16BitExecutable) {
     std::vector<Resource> r;
     AddIconGroup(&r, ResId::Name(u"APPICON"), {{4, MakeSolidDib(32, 32, 4, 1)}, {9, MakeSolidDib(16, 16, 1, 1)}});
     AddIconGroup(&r, ResId::Number(1), {{2, MakeSolidDib(48, 48, 8, 1)}});
-    for (uint16_t shift : {uint16_t{0}, uint16_t{4}, uint16_t{9}}) {
+    for (uint16_t shift : {uint16_t{0}, uint16_t{4}, uint16_t{9}, uint16_t{16}}) {   // 16: the largest taken
         const NeFile ne = BuildNe(r, shift);
         const auto result = Read(ne.bytes);
         ASSERT_TRUE(result.ok()) << ErrorName(result.error) << " shift " << shift;

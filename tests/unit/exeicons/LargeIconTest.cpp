@@ -43,6 +43,8 @@ INSTANTIATE_TEST_SUITE_P(
         PickCase{"Png256FirstThen32", {{256, 256, 32}, {48, 48, 32}, {32, 32, 32}, {16, 16, 32}}, 2},
         PickCase{"SmallestLargerWithoutA32", {{16, 16, 32}, {256, 256, 32}, {48, 48, 8}, {64, 64, 32}, {48, 48, 32}}, 4},
         PickCase{"NonSquare32IsNot32", {{32, 16, 32}, {24, 24, 32}}, 0},
+        // An edge of 32 is not larger than 32: 33 x 33 is the smallest larger one.
+        PickCase{"ThirtyThreeIsLargerAnEdgeOf32IsNot", {{32, 16, 8}, {33, 33, 8}, {31, 31, 8}}, 1},
         PickCase{"LargestWhenAllAreSmaller", {{16, 16, 32}, {24, 24, 4}, {24, 24, 8}, {20, 20, 32}}, 2},
         PickCase{"SingleImage", {{1, 1, 1}}, 0},
         PickCase{"EmptyGroup", {}, std::nullopt}),

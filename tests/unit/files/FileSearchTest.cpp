@@ -64,6 +64,8 @@ TEST(IconNameReplacingLastFour, KeepsTheBaseNameAndWritesLowerCase) {
     EXPECT_EQ(files::IconNameReplacingLastFour("/dir/Photo.Bmp"), "/dir/Photo.ico");
     EXPECT_EQ(files::IconNameReplacingLastFour("a.b.exe"), "a.b.ico");
     EXPECT_EQ(files::IconNameReplacingLastFour("exe"), ".ico");
+    EXPECT_EQ(files::IconNameReplacingLastFour(".exe"), ".ico");   // exactly four characters
+    EXPECT_EQ(files::IconNameReplacingLastFour("a.exe"), "a.ico");
 }
 
 TEST(IconNameReplacingExtension, ReplacesFromTheLastFullStop) {

@@ -58,6 +58,11 @@ INSTANTIATE_TEST_SUITE_P(
                 [](IconFile&, IconImage&, TestImage& p) {
                     p.colour.width = p.colour.height = p.mask.width = p.mask.height = kMaxEdgeLength + 1;
                 }},
+        // At the largest edge the size is taken and the (8 x 8) pixels are wrong.
+        BadCase{"EdgeAtTheLimit", IconError::kBadPixelData,
+                [](IconFile&, IconImage&, TestImage& p) {
+                    p.colour.width = p.colour.height = p.mask.width = p.mask.height = kMaxEdgeLength;
+                }},
         BadCase{"ShortColour", IconError::kBadPixelData,
                 [](IconFile&, IconImage&, TestImage& p) { p.colour.bgra.pop_back(); }},
         BadCase{"LongMask", IconError::kBadPixelData,
@@ -78,6 +83,9 @@ TEST(IconFileCalls, StatesOfTheRecord) {
     file.imageCount = kMaxImageCount + 1;
     EXPECT_EQ(CreateIconBuffer(file, icon).error(), IconError::kTooManyImages);
     EXPECT_EQ(file.handle, nullptr);
+    file.imageCount = 0xFFFF;
+    ASSERT_TRUE(CreateIconBuffer(file, icon));
+    EXPECT_EQ(icon.size(), 6u + 16u * 0xFFFF);
 }
 
 TEST(IconFileOnDisk, SameBytesAsMemoryAndReplacesExistingFile) {
@@ -164,16 +172,26 @@ private:
     uint64_t size_;
 };
 
+// The image's last byte must lie at an offset of 32 bits: met exactly, it is
+// written (here the directory then fails), one byte later it is refused.
 TEST(IconFileCalls, OffsetsPastThirtyTwoBitsRefused) {
     const TestImage pictures = GradientImage(4);
-    IconFile file;
-    file.imageCount = 1;
-    const uint64_t nearFull = 0xFFFFFFFFull - 100;
-    file.handle = std::make_unique<DirectoryFailsSink>(nearFull);
     const IconImage image = pictures.at(0, kColours32Bit);
-    EXPECT_EQ(ValidateIconWrite(file, image), IconError::kNone);
-    EXPECT_EQ(WriteIconImage(file, image).error(), IconError::kFileTooLarge);
-    EXPECT_EQ(file.handle->size(), nearFull);  // nothing appended
+    const uint64_t imageBytes = 40 + 4 * 4 * 4 + 4 * 4;   // header, colour rows, mask rows of 4 bytes
+    for (const uint64_t past : {0u, 1u}) {
+        IconFile file;
+        file.imageCount = 1;
+        const uint64_t start = 0xFFFFFFFFull - imageBytes + past;
+        file.handle = std::make_unique<DirectoryFailsSink>(start);
+        EXPECT_EQ(ValidateIconWrite(file, image), IconError::kNone);
+        if (past == 0) {
+            EXPECT_EQ(WriteIconImage(file, image).error(), IconError::kWriteFailed);
+            EXPECT_EQ(file.handle->size(), 0xFFFFFFFFull);
+        } else {
+            EXPECT_EQ(WriteIconImage(file, image).error(), IconError::kFileTooLarge);
+            EXPECT_EQ(file.handle->size(), start);  // nothing appended
+        }
+    }
 }
 
 TEST(IconFileCalls, FailedEntryWriteMakesCloseFail) {

@@ -68,6 +68,10 @@ TEST(PixelBytes, RoundingToFiveBits) {
     // 4 x 31 / 255 = 0.49 rounds down, 5 x 31 / 255 = 0.61 up.
     EXPECT_EQ(ToRgb555(4, 5, 0), 0 << 10 | 1 << 5 | 0);
     EXPECT_EQ(ToRgb555(128, 0, 127), 16 << 10 | 15);
+    // The only values within 1/255 of a half: 37 x 31 / 255 = 4.498 and
+    // 218 x 31 / 255 = 26.502, with a neighbour on each side.
+    EXPECT_EQ(ToRgb555(36, 37, 38), 4 << 10 | 4 << 5 | 5);
+    EXPECT_EQ(ToRgb555(217, 218, 219), 26 << 10 | 27 << 5 | 27);
 }
 
 TEST(PixelBytes, OddWidthPacking) {

@@ -36,8 +36,30 @@ TEST(CpusFromQuota, RoundsUpAndKnowsNoLimit) {
     EXPECT_EQ(CpusFromQuota(200000, 100000), 2u);
     EXPECT_EQ(CpusFromQuota(150000, 100000), 2u);
     EXPECT_EQ(CpusFromQuota(50000, 100000), 1u);
+    // Rounding up, on both sides of a whole CPU.
+    EXPECT_EQ(CpusFromQuota(100000, 100000), 1u);
+    EXPECT_EQ(CpusFromQuota(100001, 100000), 2u);
+    EXPECT_EQ(CpusFromQuota(1, 100000), 1u);
+    EXPECT_EQ(CpusFromQuota(7, 1), 7u);
+    EXPECT_EQ(CpusFromQuota(0, 100000), std::nullopt);
     EXPECT_EQ(CpusFromQuota(-1, 100000), std::nullopt);
     EXPECT_EQ(CpusFromQuota(100000, 0), std::nullopt);
+    EXPECT_EQ(CpusFromQuota(100000, -1), std::nullopt);
+}
+
+// Online CPUs, affinity, cgroup limit: the affinity replaces the online count
+// when known, the limit caps it; the rows with both set disagree either way.
+TEST(CombineCpuCounts, AffinityThenTheLowerOfItAndTheLimit) {
+    struct Row { long online; std::optional<int> affinity; std::optional<unsigned> limit; unsigned expected; };
+    const Row rows[] = {
+        {8, std::nullopt, std::nullopt, 8}, {8, 3, std::nullopt, 3},  {8, 12, std::nullopt, 12},
+        {8, 4, 2u, 2},                      {8, 2, 4u, 2},            {8, 3, 3u, 3},
+        {64, std::nullopt, 2u, 2},          {2, std::nullopt, 6u, 2}, {8, 0, std::nullopt, 1},
+        {0, std::nullopt, std::nullopt, 1}, {-1, std::nullopt, 4u, 1}, {-1, 5, std::nullopt, 5},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(png2ico::CombineCpuCounts(r.online, r.affinity, r.limit), r.expected)
+            << r.online << " " << r.affinity.value_or(-9) << " " << r.limit.value_or(99);
 }
 
 TEST(CgroupCpuLimit, UnifiedHierarchyTakesTheLowestOnTheWayUp) {

@@ -58,4 +58,11 @@ TEST(LeadsThroughIconName, EndlessLinksAreTakenCarefully) {
     fs::create_symlink("b", dir / "a");
     fs::create_symlink("a", dir / "b");
     EXPECT_TRUE(LeadsThroughIconName((dir / "a/inside").string()));
+    // A chain of 40 links is followed to its end, as the system does; 41 are too many.
+    fs::create_directory(dir / "real");
+    fs::create_directory_symlink("real", dir / "l40");
+    for (int i = 39; i >= 0; --i)
+        fs::create_directory_symlink("l" + std::to_string(i + 1), dir / ("l" + std::to_string(i)));
+    EXPECT_FALSE(LeadsThroughIconName((dir / "l1").string()));
+    EXPECT_TRUE(LeadsThroughIconName((dir / "l0").string()));
 }

@@ -98,6 +98,8 @@ TEST(ReadLeadingInt, FollowsFormattedStreamRules) {
     EXPECT_TRUE(png2ico::ReadLeadingInt("-2147483648", &v));
     EXPECT_EQ(v, -2147483648LL);
     EXPECT_FALSE(png2ico::ReadLeadingInt("2147483648", &v));
+    EXPECT_FALSE(png2ico::ReadLeadingInt("-2147483649", &v));
+    EXPECT_FALSE(png2ico::ReadLeadingInt("99999999999999999999", &v));
     EXPECT_FALSE(png2ico::ReadLeadingInt("", &v));
     EXPECT_FALSE(png2ico::ReadLeadingInt("+", &v));
     EXPECT_FALSE(png2ico::ReadLeadingInt("- 5", &v));
@@ -125,6 +127,12 @@ INSTANTIATE_TEST_SUITE_P(
         WorkerCase{{"-o", "out", "-j", "007"}, 7, "out"},
         WorkerCase{{"-j", "99999999999999", "-o", "out"}, png2ico::kMaxWorkers, "out"},
         WorkerCase{{"-j", "300"}, png2ico::kMaxWorkers, ""},
+        WorkerCase{{"-j", "256"}, 256, ""},
+        WorkerCase{{"-j", "257"}, 256, ""},
+        WorkerCase{{"-j", "255"}, 255, ""},
+        WorkerCase{{"-j", "1"}, 1, ""},
+        WorkerCase{{"-j", "000000000000255"}, 255, ""},   // leading zeros are not digits that count
+        WorkerCase{{"-j", "999999999"}, png2ico::kMaxWorkers, ""},
         // Not a count: -j is ignored and the next argument read as usual.
         WorkerCase{{"-j", "-o", "out"}, 0, "out"},
         WorkerCase{{"-j", "0", "-o", "out"}, 0, "out"},

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <map>
 #include <mutex>
@@ -34,11 +35,18 @@ public:
     }
     void WaitFor(const std::vector<std::string>& wanted) {
         std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait(lock, [&] {
-            return std::all_of(wanted.begin(), wanted.end(), [&](const std::string& w) {
-                return std::find(events_.begin(), events_.end(), w) != events_.end();
-            });
-        });
+        changed_.wait(lock, [&] { return Happened(wanted); });
+    }
+    // False when `limit` passed first.
+    bool WaitFor(const std::vector<std::string>& wanted, std::chrono::milliseconds limit) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return changed_.wait_for(lock, limit, [&] { return Happened(wanted); });
+    }
+    // Events starting with `prefix`.
+    size_t Count(const std::string& prefix) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return static_cast<size_t>(std::count_if(events_.begin(), events_.end(),
+                                                 [&](const std::string& e) { return e.rfind(prefix, 0) == 0; }));
     }
     // Position of an event; fails the test when it never happened.
     size_t At(const std::string& event) {
@@ -49,6 +57,12 @@ public:
     }
 
 private:
+    bool Happened(const std::vector<std::string>& wanted) const {
+        return std::all_of(wanted.begin(), wanted.end(), [&](const std::string& w) {
+            return std::find(events_.begin(), events_.end(), w) != events_.end();
+        });
+    }
+
     std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<std::string> events_;
@@ -137,6 +151,37 @@ TEST(PictureQueue, AtMostTwoUnfinishedPicturesPerWorker) {
     EXPECT_LT(log.At("done p5"), log.At("done p0"));
     EXPECT_LT(log.At("print p0 .."), log.At("start p1"));
     EXPECT_EQ(buffer.text, "p0 ..[OK]\np1 ..[OK]\np2 ..[OK]\np3 ..[OK]\np4 ..[OK]\np5 ..[OK]\np6 ..[OK]\n");
+}
+
+// Two workers, four places: the fourth picture is taken while none is done,
+// the fifth only once one is. Conversions wait for "added" events logged as
+// Add returns; a wait that runs out logs "gave up" instead of hanging.
+TEST(PictureQueue, ExactlyFullTakesTheLastAndNotOneMore) {
+    for (const char* release : {"added p3", "added p4"}) {
+        SCOPED_TRACE(release);
+        EventLog log;
+        std::ostringstream console;
+        const auto limit = std::string(release) == "added p3" ? std::chrono::seconds(20) : std::chrono::seconds(1);
+        {
+            PictureQueue queue(2, [&](const PictureJob& job) {
+                if (!log.WaitFor({release}, limit))
+                    log.Add("gave up " + job.inputPath);
+                log.Add("done " + job.inputPath);
+                return true;
+            }, true, console);
+            for (const char* name : {"p0", "p1", "p2", "p3", "p4"}) {
+                queue.Add(Job(name));
+                log.Add(std::string("added ") + name);
+            }
+        }
+        const size_t firstDone = std::min(log.At("done p0"), log.At("done p1"));
+        if (std::string(release) == "added p3") {
+            EXPECT_LT(log.At("added p3"), firstDone);
+            EXPECT_EQ(log.Count("gave up"), 0u);
+        } else {
+            EXPECT_LT(firstDone, log.At("added p4"));   // here p0 and p1 give up waiting
+        }
+    }
 }
 
 // Finished results wait behind a slow picture only up to a limit; past it

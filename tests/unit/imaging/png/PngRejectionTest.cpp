@@ -120,6 +120,8 @@ const std::vector<Damage>& Damages() {
         {"PLTE of 3n+1 bytes",
          [] { return WithChunks(Palette(), [](auto& c) { c[IndexOf(c, "PLTE")].data.push_back(0); }); },
          PngError::kBadPalette},
+        {"PLTE empty", [] { return WithChunks(Palette(), [](auto& c) { c[IndexOf(c, "PLTE")].data.clear(); }); },
+         PngError::kBadPalette},
         {"PLTE of 257 entries",
          [] { return WithChunks(Palette(), [](auto& c) { c[IndexOf(c, "PLTE")].data.resize(257 * 3); }); },
          PngError::kBadPalette},
@@ -202,11 +204,11 @@ TEST_P(PngDamage, IsRefusedForItsReason) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EachDamage, PngDamage,
-                         ::testing::Combine(::testing::Range<size_t>(0, 42),
+                         ::testing::Combine(::testing::Range<size_t>(0, 43),
                                             ::testing::Values(Inflate::kWhole, Inflate::kWholeSeparate,
                                                               Inflate::kStreaming)));
 
-TEST(PngDamage, EveryCaseIsListed) { EXPECT_EQ(Damages().size(), 42u); }
+TEST(PngDamage, EveryCaseIsListed) { EXPECT_EQ(Damages().size(), 43u); }
 
 // Refused from IHDR alone: the image data here would take seconds to inflate.
 TEST(PngDamage, TooManyPixelsBeforeAnyPixelMemory) {
@@ -214,7 +216,84 @@ TEST(PngDamage, TooManyPixelsBeforeAnyPixelMemory) {
     EXPECT_EQ(pngtest::DecodeOurs(png).error, PngError::kTooLarge);
     const std::vector<uint8_t> edge = WithDimensions(64, 64);
     EXPECT_EQ(pngtest::DecodeOurs(edge, Inflate::kWhole, false, 64 * 64 - 1).error, PngError::kTooLarge);
+    // Exactly at the limit is taken.
+    const std::vector<uint8_t> whole = pngtest::EncodePng(Rgba());
+    EXPECT_EQ(pngtest::DecodeOurs(whole, Inflate::kWhole, false, 13 * 17).error, PngError::kOk);
+    EXPECT_EQ(pngtest::DecodeOurs(whole, Inflate::kWhole, false, 13 * 17 - 1).error, PngError::kTooLarge);
 }
+
+// Chunks tolerated rather than refused, each row decided by one rule: the
+// picture decodes, and its first pixel is transparent only where the tRNS
+// applies (its colour is the first pixel's, or its palette alphas are 0).
+struct Tolerance {
+    const char* name;
+    std::function<std::vector<uint8_t>()> make;
+    bool transparent;
+};
+
+PngPlan RgbWithTrns() {
+    PngPlan s = pngtest::RandomPlan({2, 8}, 11, 7, false, 21);
+    pngtest::AddTransparency(&s, 21);
+    return s;
+}
+
+PngPlan PaletteWithAlphas(size_t entries) {
+    PngPlan s = Palette();
+    s.trns.assign(entries, 0);
+    return s;
+}
+
+void MoveTrnsBeforeIend(std::vector<Chunk>& c) {
+    const Chunk trns = c[IndexOf(c, "tRNS")];
+    c.erase(c.begin() + IndexOf(c, "tRNS"));
+    c.insert(c.end() - 1, trns);
+}
+
+const std::vector<Tolerance>& Tolerances() {
+    static const std::vector<Tolerance> rows = {
+        {"tRNS before IDAT", [] { return pngtest::EncodePng(RgbWithTrns()); }, true},
+        {"the only tRNS after IDAT", [] { return WithChunks(RgbWithTrns(), MoveTrnsBeforeIend); }, false},
+        {"tRNS of 5 bytes", [] { return WithChunks(RgbWithTrns(), [](auto& c) { c[IndexOf(c, "tRNS")].data.pop_back(); }); },
+         false},
+        {"a second tRNS",
+         [] {
+             return WithChunks(RgbWithTrns(), [](auto& c) {
+                 Chunk other = c[IndexOf(c, "tRNS")];
+                 other.data[1] ^= 1;  // not the first pixel's colour
+                 c.insert(c.begin() + IndexOf(c, "tRNS"), other);
+             });
+         },
+         false},
+        {"a wrong size before a right one",
+         [] {
+             return WithChunks(RgbWithTrns(), [](auto& c) { c.insert(c.begin() + IndexOf(c, "tRNS"), Chunk{"tRNS", {0, 1}}); });
+         },
+         true},
+        {"palette alphas as many as PLTE", [] { return pngtest::EncodePng(PaletteWithAlphas(3)); }, true},
+        {"palette alphas one more than PLTE", [] { return pngtest::EncodePng(PaletteWithAlphas(4)); }, false},
+        {"PLTE of 256 entries",
+         [] { return WithChunks(Palette(), [](auto& c) { c[IndexOf(c, "PLTE")].data.resize(256 * 3); }); }, false},
+    };
+    return rows;
+}
+
+class PngTolerance : public ::testing::TestWithParam<std::tuple<size_t, Inflate>> {};
+
+TEST_P(PngTolerance, DecodesWithOrWithoutTransparency) {
+    const auto [index, inflate] = GetParam();
+    const Tolerance& row = Tolerances().at(index);
+    SCOPED_TRACE(row.name);
+    const pngtest::Decoded d = pngtest::DecodeOurs(row.make(), inflate);
+    ASSERT_EQ(d.error, PngError::kOk) << PngErrorName(d.error);
+    ASSERT_GE(d.bgra.size(), 4u);
+    EXPECT_EQ(d.bgra[3], row.transparent ? 0 : 255);
+}
+
+INSTANTIATE_TEST_SUITE_P(EachRule, PngTolerance,
+                         ::testing::Combine(::testing::Range<size_t>(0, 8),
+                                            ::testing::Values(Inflate::kWhole, Inflate::kStreaming)));
+
+TEST(PngTolerance, EveryRowIsListed) { EXPECT_EQ(Tolerances().size(), 8u); }
 
 TEST(PngDamage, NotAPng) {
     std::vector<uint8_t> png = pngtest::EncodePng(Rgba());
