@@ -1,8 +1,9 @@
 #pragma once
 // The filtered rows of a PNG, inflated from its IDAT pieces, handed out one
-// at a time. Two ways: the whole stream at once (libdeflate, fastest, needs a
-// buffer of the whole filtered size) or piece by piece (zlib, two rows of
-// memory, for pictures too large for the first).
+// at a time. Two ways, both inflating with zlib: the whole stream at once
+// (fastest, needs a buffer of the whole filtered size, often the pixel
+// buffer's tail) or row by row (two rows of memory, for pictures too large
+// for the first).
 
 #include "libs/imaging/png/PngFile.h"
 
