@@ -2,6 +2,8 @@
 
 #include "libs/imaging/IconFilePng.h"
 #include "libs/imaging/PictureFile.h"
+#include "libs/imaging/PictureHeader.h"
+#include "libs/imaging/PictureReader.h"
 #include "libs/imaging/SourcePicture.h"
 
 #include "libs/imaging/png/PngDecoder.h"
@@ -105,8 +107,16 @@ void MakeMask(const icofile::ColourBitmap& colour, int32_t bitsPerPixel, icofile
 } // namespace
 
 std::unique_ptr<SourcePicture> LoadPicture(const std::string& path) {
+    PictureReader file;
     PictureBytes bytes;
-    if (!ReadPictureFile(path, &bytes))
+    if (!file.Open(path, kMaxPictureFileBytes) || !file.Append(kPictureHeadBytes, &bytes))
+        return nullptr;
+    // A header that refuses the picture, or a file far larger than its header
+    // allows, costs no more reading.
+    if (file.size() > PlausibleFileBytes(bytes.data(), bytes.size(), kMaxPicturePixels, kMaxPictureFileBytes))
+        return nullptr;
+    if (file.size() > static_cast<int64_t>(bytes.size()) &&
+        !file.Append(static_cast<size_t>(file.size()) - bytes.size(), &bytes))
         return nullptr;
     return LoadPictureFromMemory(bytes.data(), bytes.size());
 }

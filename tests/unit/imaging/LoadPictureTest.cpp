@@ -15,10 +15,12 @@
 
 #if defined(__unix__)
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -238,6 +240,45 @@ TEST(LoadPicture, DeclaredHugePicturesFail) {
                                 0x80, 0x3E, 0,  0, 0x80, 0x3E, 0, 0, 1, 0, 24, 0};  // 16000 x 16000
     bmp.resize(54, 0);
     EXPECT_FALSE(FromMemory(bmp));
+}
+
+// What this process has read so far, as the kernel counts it.
+uint64_t BytesRead() {
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    uint64_t value = 0;
+    while (io >> key >> value)
+        if (key == "rchar:")
+            return value;
+    return 0;
+}
+
+// A sparse file: the picture's bytes, then holes up to `size`.
+std::filesystem::path SparseFile(const testsupport::TempDir& dir, const char* name, const std::vector<uint8_t>& head,
+                                 off_t size) {
+    const std::filesystem::path path = dir / name;
+    testsupport::WriteBytes(path, head);
+    EXPECT_EQ(::truncate(path.c_str(), size), 0);
+    return path;
+}
+
+// The header is checked before the rest is read: a file refused by its
+// header, or larger than its header makes plausible, costs a few bytes of
+// reading whatever its size. The 1 x 1 picture's bound is 67108922 bytes
+// (see PngPlausibleSize): one byte more is refused, that size is read and loads.
+TEST(LoadPicture, RefusedFromTheHeaderWithoutReadingTheRest) {
+    testsupport::TempDir dir;
+    const auto huge = SparseFile(dir, "huge.png", StripedPng(100000, 100000, false), off_t{1} << 30);
+    const auto over = SparseFile(dir, "over.png", StripedPng(1, 1), 67108923);
+    const auto at = SparseFile(dir, "at.png", StripedPng(1, 1), 67108922);
+    for (const auto& refused : {huge, over}) {
+        const uint64_t before = BytesRead();
+        EXPECT_FALSE(imaging::LoadPicture(refused.string())) << refused;
+        EXPECT_LE(BytesRead() - before, 4096u) << refused;
+    }
+    const uint64_t before = BytesRead();
+    EXPECT_TRUE(imaging::LoadPicture(at.string()));
+    EXPECT_GE(BytesRead() - before, 67108922u);
 }
 
 // Over the pixel limit though cheap to hold while decoding (1 bit per
