@@ -15,13 +15,19 @@
 
 namespace imaging::png {
 
-// Above this much filtered data the stream is inflated a row at a time
-// instead of into one buffer, so that a large deep picture costs little more
-// than its decoded pixels.
-inline constexpr uint64_t kStreamingThreshold = uint64_t{64} << 20;
+// Above this much filtered data the stream is inflated in pieces of rows
+// instead of into one buffer, so that a large picture of any shape costs
+// little more than its decoded pixels.
+inline constexpr uint64_t kStreamingThreshold = uint64_t{16} << 20;
+
+// Bytes of a row taken at a time when streaming: a multiple of 24, so of
+// every filter stride (1, 2, 3, 4, 6, 8 bytes) and of 8, so that a piece
+// holds whole pixels and starts on a byte at every depth.
+inline constexpr size_t kStreamingPiece = size_t{3} << 16;
 
 struct DecodeOptions {
     uint64_t streamingThreshold = kStreamingThreshold;
+    size_t streamingPiece = kStreamingPiece;  // rounded down to a multiple of 24, at least 24
     bool portable = false;  // no vector code (for tests of the portable path)
 };
 
