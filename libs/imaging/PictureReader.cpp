@@ -51,4 +51,19 @@ bool PictureReader::Append(size_t count, PictureBytes* bytes) {
     return true;
 }
 
+int64_t PictureReader::ReadAt(uint64_t offset, uint8_t* out, size_t count) {
+    size_t done = 0;
+    while (done < count) {
+        const ssize_t got = ::pread(fd_, out + done, count - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return -1;
+        if (got == 0)
+            break;
+        done += static_cast<size_t>(got);
+    }
+    return static_cast<int64_t>(done);
+}
+
 } // namespace imaging

@@ -26,6 +26,9 @@ public:
     // Appends up to `count` further bytes (fewer where the file ends). False
     // on a read error or without memory.
     [[nodiscard]] bool Append(size_t count, PictureBytes* bytes);
+    // Up to `count` bytes at `offset`, whatever was read before: how many
+    // (fewer where the file ends), or -1 on a read error.
+    int64_t ReadAt(uint64_t offset, uint8_t* out, size_t count);
 
 private:
     int fd_ = -1;

@@ -127,11 +127,8 @@ PngError DecodeImage(const PngFile& file, const PngTarget& target, const DecodeO
         const uint64_t filtered = FilteredSize(file.header);
         const auto widest = static_cast<size_t>(file.header.rowBytes(file.header.width)) + 1;
         if (filtered > options.streamingThreshold) {
-            PngZlibPieces zlib;
-            if (const PngError e = zlib.Start(file.imageData); e != PngError::kOk)
-                return e;
-            PngPieceRows rows(file, target, options);
-            return rows.Run(&zlib);
+            PngKeptPieces pieces(file.imageData);
+            return DecodeImageFrom(file, &pieces, target, options);
         }
         PngError error = PngError::kOk;
         const std::unique_ptr<PngImageData> data =
@@ -140,6 +137,21 @@ PngError DecodeImage(const PngFile& file, const PngTarget& target, const DecodeO
             return error;
         RowDecoder rows(file, target, options);
         return rows.Run(data.get());
+    } catch (const std::bad_alloc&) {
+        return PngError::kNoMemory;
+    }
+}
+
+PngError DecodeImageFrom(const PngFile& file, PngPieceSource* pieces, const PngTarget& target,
+                         const DecodeOptions& options) {
+    if (target.bgra == nullptr || target.stride < ptrdiff_t{4} * file.header.width)
+        return PngError::kBadTarget;
+    try {
+        PngZlibPieces zlib;
+        if (const PngError e = zlib.Start(pieces); e != PngError::kOk)
+            return e;
+        PngPieceRows rows(file, target, options);
+        return rows.Run(&zlib);
     } catch (const std::bad_alloc&) {
         return PngError::kNoMemory;
     }

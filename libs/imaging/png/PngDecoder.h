@@ -8,6 +8,7 @@
 
 #include "libs/imaging/png/PngChunkReader.h"
 #include "libs/imaging/png/PngFile.h"
+#include "libs/imaging/png/PngPieceSource.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -45,6 +46,11 @@ uint64_t DecodeCapacity(const PngFile& file, const DecodeOptions& options = {});
 
 // Fills every pixel of the target, or fails (the target is then partly written).
 [[nodiscard]] PngError DecodeImage(const PngFile& file, const PngTarget& target, const DecodeOptions& options = {});
+
+// The streaming way whatever the size, the image data taken from `pieces`
+// (for a file read in pieces).
+[[nodiscard]] PngError DecodeImageFrom(const PngFile& file, PngPieceSource* pieces, const PngTarget& target,
+                                       const DecodeOptions& options = {});
 
 // Both steps into a vector of width * height * 4 bytes.
 [[nodiscard]] PngError DecodePng(const uint8_t* data, size_t size, int64_t maxPixels, std::vector<uint8_t>* bgra,

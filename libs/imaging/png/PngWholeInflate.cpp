@@ -36,8 +36,9 @@ PngError WholeImageData::Inflate(const PngFile& file, uint64_t filteredSize, uin
         rows_ = owned_.get();
     }
     // Piece by piece: the IDAT pieces are never joined into a copy.
+    PngKeptPieces pieces(file.imageData);
     PngZlibPieces zlib;
-    if (const PngError e = zlib.Start(file.imageData); e != PngError::kOk)
+    if (const PngError e = zlib.Start(&pieces); e != PngError::kOk)
         return e;
     if (const PngError e = zlib.Fill(rows_, size_); e != PngError::kOk)
         return e;

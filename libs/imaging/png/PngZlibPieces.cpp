@@ -10,25 +10,24 @@ PngZlibPieces::~PngZlibPieces() {
         inflateEnd(&stream_);
 }
 
-PngError PngZlibPieces::Start(const std::vector<ByteSpan>& pieces) {
-    pieces_ = &pieces;
+PngError PngZlibPieces::Start(PngPieceSource* pieces) {
+    pieces_ = pieces;
     if (inflateInit(&stream_) != Z_OK)
         return PngError::kNoMemory;
     started_ = true;
-    piece_ = 0;
     stream_.avail_in = 0;
-    NextPiece();
     return PngError::kOk;
 }
 
-bool PngZlibPieces::NextPiece() {
-    if (piece_ >= pieces_->size())
-        return false;
-    const ByteSpan& span = (*pieces_)[piece_++];
+PngError PngZlibPieces::NextPiece() {
+    ByteSpan span;
+    PngError error = PngError::kOk;
+    if (!pieces_->Next(&span, &error))
+        return error != PngError::kOk ? error : PngError::kBadZlib;  // the stream stops short of its end
     static_assert(std::numeric_limits<uInt>::max() >= 0x7FFFFFFFu, "a chunk fits zlib's counter");
     stream_.next_in = const_cast<Bytef*>(span.data);
     stream_.avail_in = static_cast<uInt>(span.size);
-    return true;
+    return PngError::kOk;
 }
 
 PngError PngZlibPieces::Fill(uint8_t* out, size_t size) {
@@ -44,8 +43,10 @@ PngError PngZlibPieces::Fill(uint8_t* out, size_t size) {
         }
         if (ended_)
             return PngError::kWrongDataLength;
-        if (stream_.avail_in == 0 && !NextPiece())
-            return PngError::kBadZlib;  // the stream stops short of its end
+        if (stream_.avail_in == 0) {
+            if (const PngError e = NextPiece(); e != PngError::kOk)
+                return e;
+        }
         const int status = inflate(&stream_, Z_NO_FLUSH);
         if (status == Z_STREAM_END)
             ended_ = true;

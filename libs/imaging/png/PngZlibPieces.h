@@ -6,6 +6,7 @@
 // than 286 length or 30 distance codes), as every common PNG reader does.
 
 #include "libs/imaging/png/PngFile.h"
+#include "libs/imaging/png/PngPieceSource.h"
 
 #include <zlib.h>
 
@@ -22,8 +23,8 @@ public:
     PngZlibPieces(const PngZlibPieces&) = delete;
     PngZlibPieces& operator=(const PngZlibPieces&) = delete;
 
-    // The pieces must outlive it.
-    [[nodiscard]] PngError Start(const std::vector<ByteSpan>& pieces);
+    // The source must outlive it.
+    [[nodiscard]] PngError Start(PngPieceSource* pieces);
     // Fills `size` bytes from the stream: kOk, or why not.
     [[nodiscard]] PngError Fill(uint8_t* out, size_t size);
     // After the last byte the header implies: the stream must end here, its
@@ -32,13 +33,12 @@ public:
     [[nodiscard]] PngError Finish();
 
 private:
-    bool NextPiece();
+    PngError NextPiece();
 
     z_stream stream_{};
     bool started_ = false;
     bool ended_ = false;
-    const std::vector<ByteSpan>* pieces_ = nullptr;
-    size_t piece_ = 0;
+    PngPieceSource* pieces_ = nullptr;
 };
 
 } // namespace imaging::png
