@@ -21,7 +21,6 @@ import subprocess
 import time
 import zlib
 
-TIME = "/usr/bin/time"
 MIB = 1 << 20
 
 
@@ -104,6 +103,37 @@ def make_shapes(folder):
     return made
 
 
+def peak_so_far(pid):
+    try:
+        with open("/proc/%d/status" % pid) as f:
+            for line in f:
+                if line.startswith("VmHWM:"):
+                    return int(line.split()[1])
+    except OSError:
+        pass
+    return 0
+
+
+def run_measured(command, timeout):
+    """Wall seconds and peak RSS in KiB; a run over `timeout` is stopped,
+    its peak read from the kernel just before."""
+    start = time.monotonic()
+    child = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    peak = 0
+    while True:
+        pid, status, usage = os.wait4(child.pid, os.WNOHANG)
+        if pid == child.pid:
+            child.returncode = status
+            return time.monotonic() - start, max(peak, usage.ru_maxrss)
+        peak = max(peak, peak_so_far(child.pid))
+        if time.monotonic() - start > timeout:
+            peak = max(peak, peak_so_far(child.pid))
+            child.kill()
+            os.wait4(child.pid, 0)
+            return time.monotonic() - start, peak
+        time.sleep(0.02)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--png2ico", required=True)
@@ -117,19 +147,9 @@ def main():
     for name, path, pixels in shapes:
         out = os.path.join(args.work, "shapes-out")
         shutil.rmtree(out, ignore_errors=True)
-        report = os.path.join(args.work, "shapes-time.txt")
-        # time over timeout: a run that is stopped still has its peak counted.
-        command = [TIME, "-f", "%M", "-o", report, "timeout", "-s", "KILL", str(args.timeout), args.png2ico,
-                   "-s", "16", "32bpp", "-s", "256", "32bpp", "-i", os.path.dirname(path), "-o", out,
+        command = [args.png2ico, "-s", "16", "32bpp", "-s", "256", "32bpp", "-i", os.path.dirname(path), "-o", out,
                    "-noconfirm", "-silent", "-j", "1"]
-        start = time.monotonic()
-        result = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
-        seconds = time.monotonic() - start
-        peak_kib = 0
-        with open(report) as f:
-            for line in f:
-                if line.strip().isdigit():
-                    peak_kib = int(line)
+        seconds, peak_kib = run_measured(command, args.timeout)
         rgba = 4 * pixels
         peak = peak_kib * 1024
         bound = 1.25 * rgba + 48 * MIB

@@ -2,8 +2,9 @@
 //
 // Each input is decoded as it is and again with every chunk checksum put
 // right (so that mutations reach past the checksums). Checked:
-//   - the whole-buffer and the streaming inflate paths, and the vector and
-//     portable code, accept the same inputs and give the same pixels;
+//   - the whole-buffer and the streaming inflate paths, the vector and
+//     portable code, and the bytes read a small window at a time as from a
+//     large file, accept the same inputs and give the same pixels;
 //   - with checksums right (ancillary chunks with bad ones are dropped
 //     differently: ours skips them as if absent), when ours and libspng both
 //     accept, the pixels are equal, libspng's 16-bit samples reduced our
@@ -105,6 +106,42 @@ Ours DecodeOurs(const std::vector<uint8_t>& png, uint64_t threshold, bool portab
     return r;
 }
 
+// The bytes as a large file gives them: a small window at a time, copied, so
+// that a pointer kept past the next read shows as wrong pixels.
+class WindowBytes final : public imaging::png::PngBytes {
+public:
+    explicit WindowBytes(const std::vector<uint8_t>& png) : png_(png) {}
+    uint64_t size() const override { return png_.size(); }
+    bool inMemory() const override { return false; }
+    const uint8_t* At(uint64_t offset, size_t count) override {
+        if (count > imaging::png::kPngBytesWindow || offset > png_.size() || count > png_.size() - offset)
+            return nullptr;
+        window_.assign(png_.begin() + static_cast<ptrdiff_t>(offset),
+                       png_.begin() + static_cast<ptrdiff_t>(offset + count));
+        return window_.data();
+    }
+
+private:
+    const std::vector<uint8_t>& png_;
+    std::vector<uint8_t> window_;
+};
+
+Ours DecodeInPieces(const std::vector<uint8_t>& png) {
+    WindowBytes bytes(png);
+    imaging::png::PngFile file;
+    Ours r;
+    r.error = imaging::png::ReadChunks(&bytes, kFuzzMaxPixels, &file);
+    if (r.error != PngError::kOk)
+        return r;
+    r.bgra.resize(size_t{file.header.width} * file.header.height * 4);
+    imaging::png::PngFilePieces pieces(&bytes, file.imageDataAt);
+    imaging::png::DecodeOptions options;
+    options.streamingPiece = 24;
+    r.error = imaging::png::DecodeImageFrom(file, &pieces, {r.bgra.data(), ptrdiff_t{4} * file.header.width, 0},
+                                            options);
+    return r;
+}
+
 // zlib's own verdict on the picture's image data: a whole stream of the
 // length the header implies.
 bool ZlibFindsStreamWhole(const std::vector<uint8_t>& png) {
@@ -190,10 +227,12 @@ void Compare(const std::vector<uint8_t>& png, bool checksumsRight) {
     const Ours whole = DecodeOurs(png, imaging::png::kStreamingThreshold, false);
     const Ours streaming = DecodeOurs(png, 0, false);
     const Ours portable = DecodeOurs(png, imaging::png::kStreamingThreshold, true);
+    const Ours pieces = DecodeInPieces(png);
     const bool ok = whole.error == PngError::kOk;
-    Check(ok == (streaming.error == PngError::kOk) && ok == (portable.error == PngError::kOk));
+    Check(ok == (streaming.error == PngError::kOk) && ok == (portable.error == PngError::kOk) &&
+          ok == (pieces.error == PngError::kOk));
     if (ok)
-        Check(whole.bgra == streaming.bgra && whole.bgra == portable.bgra);
+        Check(whole.bgra == streaming.bgra && whole.bgra == portable.bgra && whole.bgra == pieces.bgra);
 
     if (!checksumsRight)
         return;
