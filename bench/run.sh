@@ -6,7 +6,8 @@
 # usage: bench/run.sh BUILD_DIR [--peers-only]
 #   BUILD_DIR   a release build holding png2ico/png2ico (and bench/stage_times)
 #   --peers-only  time only the peers (while png2ico is not built)
-# Environment: BENCH_REPEATS (default 3).
+# Environment: BENCH_REPEATS (default 3), BENCH_SHAPES_TIMEOUT (seconds per
+# picture of the shapes set, default 120).
 #
 # The corpus is generated into BUILD_DIR/bench-data/corpus once and reused; the
 # icons go to BUILD_DIR/bench-data/out/<tool>/. Exits non-zero only when a tool
@@ -56,6 +57,11 @@ status=0
 "$python" "$here/compare.py" --png2ico "$png2ico" --corpus "$work/corpus" --work "$work" \
   --repeats "${BENCH_REPEATS:-3}" "${extra[@]}" || status=$?
 "$python" "$here/exe_extract.py" --build "$build" --work "$work" --repeats "${BENCH_REPEATS:-3}" || status=$?
+if [ -x "$png2ico" ]; then
+  echo
+  echo "shapes: png2ico -j 1 on one picture of each shape and layout (stopped after ${BENCH_SHAPES_TIMEOUT:-120} s)"
+  "$python" "$here/shapes.py" --png2ico "$png2ico" --work "$work" --timeout "${BENCH_SHAPES_TIMEOUT:-120}" || status=$?
+fi
 echo
 echo "bench: done in $((SECONDS - started)) s"
 exit $status
