@@ -6,7 +6,8 @@
 # usage: bench/run.sh BUILD_DIR [--peers-only]
 #   BUILD_DIR   a release build holding png2ico/png2ico (and bench/stage_times)
 #   --peers-only  time only the peers (while png2ico is not built)
-# Environment: BENCH_REPEATS (default 3).
+# Environment: BENCH_REPEATS (default 3), BENCH_SHAPES_TIMEOUT (seconds per
+# picture of the shapes set, default 120).
 #
 # The corpus is generated into BUILD_DIR/bench-data/corpus once and reused; the
 # icons go to BUILD_DIR/bench-data/out/<tool>/. Exits non-zero only when a tool
@@ -59,6 +60,11 @@ status=0
 if [ ${#extra[@]} -eq 0 ] || [ "${extra[0]}" != "--peers-only" ]; then
   echo
   bash "$here/bmp_bench.sh" "$build" "$work" || status=$?
+fi
+if [ -x "$png2ico" ]; then
+  echo
+  echo "shapes: png2ico -j 1 on one picture of each shape and layout (stopped after ${BENCH_SHAPES_TIMEOUT:-120} s)"
+  "$python" "$here/shapes.py" --png2ico "$png2ico" --work "$work" --timeout "${BENCH_SHAPES_TIMEOUT:-120}" || status=$?
 fi
 echo
 echo "bench: done in $((SECONDS - started)) s"

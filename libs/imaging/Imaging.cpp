@@ -2,6 +2,9 @@
 
 #include "libs/imaging/IconFilePng.h"
 #include "libs/imaging/PictureFile.h"
+#include "libs/imaging/PictureFileBytes.h"
+#include "libs/imaging/PictureHeader.h"
+#include "libs/imaging/PictureReader.h"
 #include "libs/imaging/SourcePicture.h"
 
 #include "libs/imaging/bmp/BmpDecoder.h"
@@ -58,11 +61,11 @@ bool WithinPixelLimit(const QSize& size, int64_t maxPixels) {
 // damage, and the picture's size is checked before its pixels are allocated.
 // The pixel buffer is a little larger than the picture where that lets the
 // image data be inflated into it.
-std::unique_ptr<SourcePicture> DecodePng(const uint8_t* data, size_t size, int64_t maxPixels) {
-    png::PngFile file;
-    if (png::ReadChunks(data, size, maxPixels, &file) != png::PngError::kOk)
-        return nullptr;
-    const uint64_t capacity = png::DecodeCapacity(file);
+// The pixels of a picture whose chunks were read: decoded from the kept
+// image data, or (with `pieces`) streamed from wherever they come from.
+std::unique_ptr<SourcePicture> DecodeChunks(const png::PngFile& file, png::PngPieceSource* pieces) {
+    const uint64_t capacity = pieces != nullptr ? uint64_t{file.header.width} * file.header.height * 4
+                                                : png::DecodeCapacity(file);
     auto* pixels = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(capacity)));
     if (pixels == nullptr)
         return nullptr;
@@ -72,7 +75,9 @@ std::unique_ptr<SourcePicture> DecodePng(const uint8_t* data, size_t size, int64
         std::free(pixels);
         return nullptr;
     }
-    if (png::DecodeImage(file, png::PngTarget{pixels, ptrdiff_t{4} * width, capacity}) != png::PngError::kOk)
+    const png::PngTarget target{pixels, ptrdiff_t{4} * width, capacity};
+    if ((pieces != nullptr ? png::DecodeImageFrom(file, pieces, target) : png::DecodeImage(file, target)) !=
+        png::PngError::kOk)
         return nullptr;
     return SourcePicture::FromImage(std::move(image));
 }
@@ -93,6 +98,29 @@ std::unique_ptr<SourcePicture> DecodeBmp(const uint8_t* data, size_t size, int64
     if (bmp::DecodeImage(data, size, header, target) != bmp::BmpError::kOk)
         return nullptr;
     return SourcePicture::FromImage(std::move(image));
+}
+
+std::unique_ptr<SourcePicture> DecodePng(const uint8_t* data, size_t size, int64_t maxPixels) {
+    png::PngFile file;
+    if (png::ReadChunks(data, size, maxPixels, &file) != png::PngError::kOk)
+        return nullptr;
+    return DecodeChunks(file, nullptr);
+}
+
+// Larger PNG files are read in pieces as they are decoded, never whole.
+constexpr int64_t kWholePngFileBytes = int64_t{16} << 20;
+
+std::unique_ptr<SourcePicture> DecodePngFile(PictureReader* reader) {
+    try {
+        PictureFileBytes bytes(reader);
+        png::PngFile file;
+        if (png::ReadChunks(&bytes, kMaxPicturePixels, &file) != png::PngError::kOk)
+            return nullptr;
+        png::PngFilePieces pieces(&bytes, file.imageDataAt);
+        return DecodeChunks(file, &pieces);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
 }
 
 std::unique_ptr<SourcePicture> Decode(QIODevice* device, int64_t maxPixels) {
@@ -133,8 +161,18 @@ void MakeMask(const icofile::ColourBitmap& colour, int32_t bitsPerPixel, icofile
 } // namespace
 
 std::unique_ptr<SourcePicture> LoadPicture(const std::string& path) {
+    PictureReader file;
     PictureBytes bytes;
-    if (!ReadPictureFile(path, &bytes))
+    if (!file.Open(path, kMaxPictureFileBytes) || !file.Append(kPictureHeadBytes, &bytes))
+        return nullptr;
+    // A header that refuses the picture, or a file far larger than its header
+    // allows, costs no more reading.
+    if (file.size() > PlausibleFileBytes(bytes.data(), bytes.size(), kMaxPicturePixels, kMaxPictureFileBytes))
+        return nullptr;
+    if (png::HasPngSignature(bytes.data(), bytes.size()) && file.size() > kWholePngFileBytes)
+        return DecodePngFile(&file);
+    if (file.size() > static_cast<int64_t>(bytes.size()) &&
+        !file.Append(static_cast<size_t>(file.size()) - bytes.size(), &bytes))
         return nullptr;
     return LoadPictureFromMemory(bytes.data(), bytes.size());
 }

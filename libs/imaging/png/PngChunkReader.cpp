@@ -2,6 +2,7 @@
 
 #include <libdeflate.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace imaging::png {
@@ -32,7 +33,8 @@ enum class IdatState { kBefore, kInside, kAfter };
 
 class ChunkWalk {
 public:
-    ChunkWalk(int64_t maxPixels, PngFile* file) : maxPixels_(maxPixels), file_(file) {}
+    ChunkWalk(int64_t maxPixels, PngFile* file, bool keepImageData)
+        : maxPixels_(maxPixels), file_(file), keepImageData_(keepImageData) {}
 
     // kOk to go on; `done` set when IEND ends the walk.
     PngError Take(const Chunk& chunk, bool crcGood, bool* done);
@@ -46,6 +48,7 @@ private:
 
     int64_t maxPixels_;
     PngFile* file_;
+    bool keepImageData_;
     bool haveHeader_ = false;
     bool havePalette_ = false;
     bool haveTransparency_ = false;
@@ -71,10 +74,9 @@ PngError ChunkWalk::Take(const Chunk& chunk, bool crcGood, bool* done) {
         if (file_->header.colourType == kPalette && !havePalette_)
             return PngError::kMissingChunk;
         idat_ = IdatState::kInside;
-        if (chunk.length > 0) {
+        if (chunk.length > 0 && keepImageData_)
             file_->imageData.push_back(ByteSpan{chunk.data, chunk.length});
-            file_->imageDataSize += chunk.length;
-        }
+        file_->imageDataSize += chunk.length;
         return PngError::kOk;
     case kIend:
         if (idat_ == IdatState::kBefore)
@@ -160,36 +162,86 @@ bool HasPngSignature(const uint8_t* data, size_t size) {
     return data != nullptr && size >= sizeof kPngSignature && std::memcmp(data, kPngSignature, sizeof kPngSignature) == 0;
 }
 
+namespace {
+
+// A chunk's checksum checked, and its data pointed at where it can be held:
+// always in memory, else when it fits the window. False when it cannot be read.
+bool CheckChunk(PngBytes* bytes, uint64_t pos, Chunk* chunk, bool* crcGood) {
+    const size_t whole = kChunkOverhead + size_t{chunk->length};
+    if (bytes->inMemory() || whole <= kPngBytesWindow) {
+        const uint8_t* p = bytes->At(pos, whole);
+        if (p == nullptr)
+            return false;
+        chunk->data = p + 8;
+        const uint32_t actual = static_cast<uint32_t>(libdeflate_crc32(0, p + 4, size_t{chunk->length} + 4));
+        *crcGood = ReadBig32(chunk->data + chunk->length) == actual;
+        return true;
+    }
+    // Too large to hold: only image data or a chunk refused or skipped for its size.
+    chunk->data = nullptr;
+    uint8_t name[4];
+    for (int i = 0; i < 4; ++i)
+        name[i] = static_cast<uint8_t>(chunk->name >> (24 - 8 * i));
+    uint32_t crc = static_cast<uint32_t>(libdeflate_crc32(0, name, 4));
+    for (uint64_t done = 0; done < chunk->length;) {
+        const size_t n = static_cast<size_t>(std::min<uint64_t>(chunk->length - done, kPngBytesWindow));
+        const uint8_t* p = bytes->At(pos + 8 + done, n);
+        if (p == nullptr)
+            return false;
+        crc = static_cast<uint32_t>(libdeflate_crc32(crc, p, n));
+        done += n;
+    }
+    const uint8_t* stored = bytes->At(pos + 8 + chunk->length, 4);
+    if (stored == nullptr)
+        return false;
+    *crcGood = ReadBig32(stored) == crc;
+    return true;
+}
+
+} // namespace
+
 PngError ReadChunks(const uint8_t* data, size_t size, int64_t maxPixels, PngFile* file) {
-    if (!HasPngSignature(data, size))
+    PngMemoryBytes bytes(data, size);
+    return ReadChunks(&bytes, maxPixels, file);
+}
+
+PngError ReadChunks(PngBytes* bytes, int64_t maxPixels, PngFile* file) {
+    const uint64_t size = bytes->size();
+    const uint8_t* signature = size >= sizeof kPngSignature ? bytes->At(0, sizeof kPngSignature) : nullptr;
+    if (!HasPngSignature(signature, signature == nullptr ? 0 : sizeof kPngSignature))
         return PngError::kNotPng;
     *file = PngFile();
-    ChunkWalk walk(maxPixels, file);
-    size_t pos = sizeof kPngSignature;
+    ChunkWalk walk(maxPixels, file, bytes->inMemory());
+    uint64_t pos = sizeof kPngSignature;
     bool done = false;
     while (!done && pos < size) {
-        const size_t left = size - pos;
+        const uint64_t left = size - pos;
         // Bytes ending inside a chunk after the image data are as good as an
         // end there, as long as that chunk is not image data itself.
         if (left < 8)
             return walk.inImageData() ? walk.Finish() : PngError::kTruncated;
+        const uint8_t* head = bytes->At(pos, 8);
+        if (head == nullptr)
+            return PngError::kTruncated;
         Chunk chunk;
-        chunk.length = ReadBig32(data + pos);
-        chunk.name = ReadBig32(data + pos + 4);
+        chunk.length = ReadBig32(head);
+        chunk.name = ReadBig32(head + 4);
         if (chunk.length > kMaxChunkLength)
             return PngError::kBadChunk;
         for (int i = 0; i < 4; ++i)
-            if (!IsLetter(data[pos + 4 + i]))
+            if (!IsLetter(head[4 + i]))
                 return PngError::kBadChunk;
         if (chunk.length > left - 8 || left - 8 - chunk.length < 4) {
             if (walk.inImageData() && chunk.name != kIdat)
                 break;
             return PngError::kTruncated;
         }
-        chunk.data = data + pos + 8;
-        const uint32_t stored = ReadBig32(chunk.data + chunk.length);
-        const uint32_t actual = static_cast<uint32_t>(libdeflate_crc32(0, data + pos + 4, size_t{chunk.length} + 4));
-        if (const PngError e = walk.Take(chunk, stored == actual, &done); e != PngError::kOk)
+        bool crcGood = false;
+        if (!CheckChunk(bytes, pos, &chunk, &crcGood))
+            return PngError::kTruncated;
+        if (chunk.name == kIdat && !walk.inImageData())
+            file->imageDataAt = pos;
+        if (const PngError e = walk.Take(chunk, crcGood, &done); e != PngError::kOk)
             return e;
         pos += kChunkOverhead + chunk.length;
     }

@@ -2,6 +2,7 @@
 // Walks a PNG's chunks in memory: checks their order and checksums and
 // collects what decoding needs into a PngFile. The bytes must outlive it.
 
+#include "libs/imaging/png/PngBytes.h"
 #include "libs/imaging/png/PngFile.h"
 
 #include <cstddef>
@@ -18,5 +19,9 @@ bool HasPngSignature(const uint8_t* data, size_t size);
 // Ancillary chunks that are unknown, misplaced, malformed or fail their
 // checksum are skipped; the bytes may end after the last IDAT without IEND.
 [[nodiscard]] PngError ReadChunks(const uint8_t* data, size_t size, int64_t maxPixels, PngFile* file);
+// The same over bytes from anywhere; unless they are in memory, the IDAT
+// payloads are not kept (file->imageData stays empty; they are read again
+// from imageDataAt).
+[[nodiscard]] PngError ReadChunks(PngBytes* bytes, int64_t maxPixels, PngFile* file);
 
 } // namespace imaging::png

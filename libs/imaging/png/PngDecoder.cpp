@@ -1,6 +1,7 @@
 #include "libs/imaging/png/PngDecoder.h"
 
 #include "libs/imaging/png/PngImageData.h"
+#include "libs/imaging/png/PngPieceRows.h"
 #include "libs/imaging/png/PngRowConverter.h"
 #include "libs/imaging/png/PngUnfilter.h"
 
@@ -22,20 +23,26 @@ public:
 
 private:
     PngError RunPass(const PngPass& pass, PngImageData* data);
+    // Converts one interlaced row and spreads its pixels over the target row.
+    bool Scatter(const PngPass& pass, const uint8_t* row, uint8_t* out);
 
     const PngHeader& header_;
     PngTarget target_;
     PngRowConverter converter_;
     UnfilterFunction unfilter_;
-    std::vector<uint8_t> zeros_;     // the row above a pass's first row
-    std::vector<uint8_t> scattered_; // one interlaced row's pixels before they are spread out
+    // Part of an interlaced row's pixels before they are spread out: a
+    // bounded piece, so that a very wide picture costs no extra row.
+    std::vector<uint8_t> scattered_;
 };
+
+// Pixels converted at a time in an interlaced row; a multiple of 8, so each
+// piece starts on a byte at every depth.
+constexpr uint32_t kScatterPixels = 4096;
 
 PngError RowDecoder::Run(PngImageData* data) {
     const PngPasses passes = PassesOf(header_);
-    zeros_.assign(static_cast<size_t>(header_.rowBytes(header_.width)), 0);
     if (header_.interlaced)
-        scattered_.resize(size_t{header_.width} * 4);
+        scattered_.resize(size_t{std::min(header_.width, kScatterPixels)} * 4);
     for (int i = 0; i < passes.count; ++i) {
         if (passes.pass[i].empty())
             continue;  // an empty pass has no rows, not even filter bytes
@@ -45,10 +52,22 @@ PngError RowDecoder::Run(PngImageData* data) {
     return data->Finish();
 }
 
+bool RowDecoder::Scatter(const PngPass& pass, const uint8_t* row, uint8_t* out) {
+    for (uint32_t first = 0; first < pass.width; first += kScatterPixels) {
+        const uint32_t count = std::min(kScatterPixels, pass.width - first);
+        const uint8_t* piece = row + header_.rowBytes(first);
+        if (!converter_.Convert(piece, count, scattered_.data()))
+            return false;
+        for (uint32_t i = 0; i < count; ++i)
+            std::copy_n(scattered_.data() + size_t{i} * 4, 4, out + size_t{pass.x0 + (first + i) * pass.dx} * 4);
+    }
+    return true;
+}
+
 PngError RowDecoder::RunPass(const PngPass& pass, PngImageData* data) {
     const size_t size = static_cast<size_t>(header_.rowBytes(pass.width));
     const size_t stride = header_.filterStride();
-    const uint8_t* previous = zeros_.data();
+    const uint8_t* previous = nullptr;
     for (uint32_t j = 0; j < pass.height; ++j) {
         PngError error = PngError::kOk;
         uint8_t* row = data->NextRow(size + 1, &error);
@@ -56,7 +75,10 @@ PngError RowDecoder::RunPass(const PngPass& pass, PngImageData* data) {
             return error;
         if (row[0] >= kFilterCount)
             return PngError::kBadFilter;
-        unfilter_(row[0], row + 1, previous, size, stride);
+        if (previous == nullptr)
+            UnfilterFirstRow(row[0], row + 1, size, stride, unfilter_);
+        else
+            unfilter_(row[0], row + 1, previous, size, stride);
         previous = row + 1;
         uint8_t* out = target_.bgra + static_cast<ptrdiff_t>(pass.y0 + j * pass.dy) * target_.stride;
         if (!header_.interlaced) {
@@ -64,10 +86,8 @@ PngError RowDecoder::RunPass(const PngPass& pass, PngImageData* data) {
                 return PngError::kBadPaletteIndex;
             continue;
         }
-        if (!converter_.Convert(row + 1, pass.width, scattered_.data()))
+        if (!Scatter(pass, row + 1, out))
             return PngError::kBadPaletteIndex;
-        for (uint32_t i = 0; i < pass.width; ++i)
-            std::copy_n(scattered_.data() + size_t{i} * 4, 4, out + size_t{pass.x0 + i * pass.dx} * 4);
     }
     return PngError::kOk;
 }
@@ -106,16 +126,32 @@ PngError DecodeImage(const PngFile& file, const PngTarget& target, const DecodeO
     try {
         const uint64_t filtered = FilteredSize(file.header);
         const auto widest = static_cast<size_t>(file.header.rowBytes(file.header.width)) + 1;
+        if (filtered > options.streamingThreshold) {
+            PngKeptPieces pieces(file.imageData);
+            return DecodeImageFrom(file, &pieces, target, options);
+        }
         PngError error = PngError::kOk;
-        std::unique_ptr<PngImageData> data;
-        if (filtered <= options.streamingThreshold)
-            data = InflateWhole(file, filtered, InPlaceArea(file, target, options), widest, &error);
-        else
-            data = InflateStreaming(file, widest, &error);
+        const std::unique_ptr<PngImageData> data =
+            InflateWhole(file, filtered, InPlaceArea(file, target, options), widest, &error);
         if (!data)
             return error;
         RowDecoder rows(file, target, options);
         return rows.Run(data.get());
+    } catch (const std::bad_alloc&) {
+        return PngError::kNoMemory;
+    }
+}
+
+PngError DecodeImageFrom(const PngFile& file, PngPieceSource* pieces, const PngTarget& target,
+                         const DecodeOptions& options) {
+    if (target.bgra == nullptr || target.stride < ptrdiff_t{4} * file.header.width)
+        return PngError::kBadTarget;
+    try {
+        PngZlibPieces zlib;
+        if (const PngError e = zlib.Start(pieces); e != PngError::kOk)
+            return e;
+        PngPieceRows rows(file, target, options);
+        return rows.Run(&zlib);
     } catch (const std::bad_alloc&) {
         return PngError::kNoMemory;
     }

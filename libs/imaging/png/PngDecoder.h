@@ -8,6 +8,7 @@
 
 #include "libs/imaging/png/PngChunkReader.h"
 #include "libs/imaging/png/PngFile.h"
+#include "libs/imaging/png/PngPieceSource.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,13 +16,19 @@
 
 namespace imaging::png {
 
-// Above this much filtered data the stream is inflated a row at a time
-// instead of into one buffer, so that a large deep picture costs little more
-// than its decoded pixels.
-inline constexpr uint64_t kStreamingThreshold = uint64_t{64} << 20;
+// Above this much filtered data the stream is inflated in pieces of rows
+// instead of into one buffer, so that a large picture of any shape costs
+// little more than its decoded pixels.
+inline constexpr uint64_t kStreamingThreshold = uint64_t{16} << 20;
+
+// Bytes of a row taken at a time when streaming: a multiple of 24, so of
+// every filter stride (1, 2, 3, 4, 6, 8 bytes) and of 8, so that a piece
+// holds whole pixels and starts on a byte at every depth.
+inline constexpr size_t kStreamingPiece = size_t{3} << 16;
 
 struct DecodeOptions {
     uint64_t streamingThreshold = kStreamingThreshold;
+    size_t streamingPiece = kStreamingPiece;  // rounded down to a multiple of 24, at least 24
     bool portable = false;  // no vector code (for tests of the portable path)
 };
 
@@ -39,6 +46,11 @@ uint64_t DecodeCapacity(const PngFile& file, const DecodeOptions& options = {});
 
 // Fills every pixel of the target, or fails (the target is then partly written).
 [[nodiscard]] PngError DecodeImage(const PngFile& file, const PngTarget& target, const DecodeOptions& options = {});
+
+// The streaming way whatever the size, the image data taken from `pieces`
+// (for a file read in pieces).
+[[nodiscard]] PngError DecodeImageFrom(const PngFile& file, PngPieceSource* pieces, const PngTarget& target,
+                                       const DecodeOptions& options = {});
 
 // Both steps into a vector of width * height * 4 bytes.
 [[nodiscard]] PngError DecodePng(const uint8_t* data, size_t size, int64_t maxPixels, std::vector<uint8_t>* bgra,

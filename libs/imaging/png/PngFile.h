@@ -26,9 +26,11 @@ struct PngFile {
     bool hasTransparentColour = false;
     std::array<uint16_t, 3> transparentColour{};  // grey in [0]; or red, green, blue
     std::array<uint8_t, 256> paletteAlpha;
-    // The IDAT payloads in file order, empty ones left out.
+    // The IDAT payloads in file order, empty ones left out (only when the
+    // bytes are all in memory).
     std::vector<ByteSpan> imageData;
     uint64_t imageDataSize = 0;
+    uint64_t imageDataAt = 0;  // where the first IDAT chunk starts
 
     PngFile() { paletteAlpha.fill(255); }
 };

@@ -76,4 +76,15 @@ uint64_t FilteredSize(const PngHeader& header) {
     return total;
 }
 
+uint64_t PlausibleFileSize(const PngHeader& header) {
+    constexpr uint64_t kStoredBlock = 65535, kStoredBlockOverhead = 5, kZlibOverhead = 6;
+    constexpr uint64_t kFixedChunks = 8 + 25 + 12;  // signature, IHDR, IEND
+    constexpr uint64_t kIdatOverheadShare = 64;     // 12 bytes per chunk of at least 768 bytes
+    constexpr uint64_t kAncillaryMargin = uint64_t{64} << 20;
+    const uint64_t filtered = FilteredSize(header);
+    const uint64_t stored =
+        filtered + kStoredBlockOverhead * ((filtered + kStoredBlock - 1) / kStoredBlock) + kZlibOverhead;
+    return stored + stored / kIdatOverheadShare + kFixedChunks + kAncillaryMargin;
+}
+
 } // namespace imaging::png

@@ -49,6 +49,12 @@ PngPasses PassesOf(const PngHeader& header);
 // Bytes of filtered data (filter bytes included) the zlib stream must hold.
 uint64_t FilteredSize(const PngHeader& header);
 
+// The largest file such a header makes plausible: its filtered data stored
+// uncompressed (what an encoder writes when nothing compresses), IDAT chunks
+// of 1 KiB or more, and 64 MiB besides for ancillary chunks (colour profiles,
+// text, previews) and odd chunk layouts. Larger files are refused unread.
+uint64_t PlausibleFileSize(const PngHeader& header);
+
 inline uint32_t ReadBig32(const uint8_t* p) {
     return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | uint32_t{p[3]};
 }

@@ -1,8 +1,8 @@
 #pragma once
-// The filtered rows of a PNG, inflated from its IDAT pieces, handed out one
-// at a time. Two ways: the whole stream at once (libdeflate, fastest, needs a
-// buffer of the whole filtered size) or piece by piece (zlib, two rows of
-// memory, for pictures too large for the first).
+// The filtered rows of a PNG, inflated from its IDAT pieces at once into a
+// buffer of the whole filtered size (often the pixel buffer's tail), handed
+// out one at a time. Larger pictures are decoded in pieces instead
+// (PngPieceRows.h).
 
 #include "libs/imaging/png/PngFile.h"
 
@@ -44,7 +44,5 @@ std::unique_ptr<PngImageData> StartImageData(PngError* error, Start start) {
 // buffer of its own, each row copied out before the pixels overwrite it.
 std::unique_ptr<PngImageData> InflateWhole(const PngFile& file, uint64_t filteredSize, uint8_t* place,
                                            size_t maxRow, PngError* error);
-// Inflates as rows are asked for; rows are at most `maxRow` bytes.
-std::unique_ptr<PngImageData> InflateStreaming(const PngFile& file, size_t maxRow, PngError* error);
 
 } // namespace imaging::png

@@ -45,6 +45,18 @@ void UnfilterPortable(uint8_t filter, uint8_t* row, const uint8_t* previous, siz
     }
 }
 
+void UnfilterFirstRow(uint8_t filter, uint8_t* row, size_t size, size_t stride, UnfilterFunction unfilter) {
+    switch (filter) {
+    case 2: return;
+    case 3:
+        for (size_t i = stride; i < size; ++i)
+            row[i] = static_cast<uint8_t>(row[i] + (row[i - stride] >> 1));
+        return;
+    case 4: unfilter(1, row, nullptr, size, stride); return;
+    default: unfilter(filter, row, nullptr, size, stride); return;
+    }
+}
+
 UnfilterFunction FastestUnfilter() {
 #if defined(__SSE2__)
     return UnfilterSse2;

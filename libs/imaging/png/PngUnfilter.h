@@ -16,6 +16,11 @@ void UnfilterPortable(uint8_t filter, uint8_t* row, const uint8_t* previous, siz
 // The fastest version this processor runs (the portable one where there is no other).
 UnfilterFunction FastestUnfilter();
 
+// A pass's first row, whose row above is all zero, without a row of zeros:
+// Up leaves it as it is, Paeth predicts from the left alone (as Sub does),
+// Average from half the left. `unfilter` does None and Sub.
+void UnfilterFirstRow(uint8_t filter, uint8_t* row, size_t size, size_t stride, UnfilterFunction unfilter);
+
 inline constexpr uint8_t kFilterCount = 5;
 
 } // namespace imaging::png

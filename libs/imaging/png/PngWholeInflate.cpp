@@ -1,6 +1,5 @@
 #include "libs/imaging/png/PngImageData.h"
-
-#include <libdeflate.h>
+#include "libs/imaging/png/PngZlibPieces.h"
 
 #include <cstring>
 #include <new>
@@ -9,17 +8,6 @@
 namespace imaging::png {
 
 namespace {
-
-struct FreeDecompressor {
-    void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
-};
-
-// One per thread, kept: allocating it costs more than a small picture's decode.
-libdeflate_decompressor* ThreadDecompressor() {
-    thread_local std::unique_ptr<libdeflate_decompressor, FreeDecompressor> decompressor(
-        libdeflate_alloc_decompressor());
-    return decompressor.get();
-}
 
 class WholeImageData final : public PngImageData {
 public:
@@ -38,26 +26,6 @@ private:
 };
 
 PngError WholeImageData::Inflate(const PngFile& file, uint64_t filteredSize, uint8_t* place, size_t maxRow) {
-    libdeflate_decompressor* decompressor = ThreadDecompressor();
-    if (decompressor == nullptr)
-        return PngError::kNoMemory;
-    // The pieces joined, unless there is only one; never more than the file holds.
-    std::vector<uint8_t> joined;
-    const uint8_t* stream = nullptr;
-    size_t streamSize = 0;
-    if (file.imageData.size() == 1) {
-        stream = file.imageData[0].data;
-        streamSize = file.imageData[0].size;
-    } else {
-        joined.resize(file.imageDataSize);
-        size_t at = 0;
-        for (const ByteSpan& piece : file.imageData) {
-            std::memcpy(joined.data() + at, piece.data, piece.size);
-            at += piece.size;
-        }
-        stream = joined.data();
-        streamSize = joined.size();
-    }
     size_ = static_cast<size_t>(filteredSize);
     if (place != nullptr) {
         rows_ = place;
@@ -67,13 +35,14 @@ PngError WholeImageData::Inflate(const PngFile& file, uint64_t filteredSize, uin
         owned_.reset(new uint8_t[size_]);
         rows_ = owned_.get();
     }
-    size_t produced = 0, consumed = 0;
-    // Bytes after the stream's end are left alone, as the common decoders do.
-    switch (libdeflate_zlib_decompress_ex(decompressor, stream, streamSize, rows_, size_, &consumed, &produced)) {
-    case LIBDEFLATE_SUCCESS: return produced == size_ ? PngError::kOk : PngError::kWrongDataLength;
-    case LIBDEFLATE_INSUFFICIENT_SPACE: return PngError::kWrongDataLength;
-    default: return PngError::kBadZlib;
-    }
+    // Piece by piece: the IDAT pieces are never joined into a copy.
+    PngKeptPieces pieces(file.imageData);
+    PngZlibPieces zlib;
+    if (const PngError e = zlib.Start(&pieces); e != PngError::kOk)
+        return e;
+    if (const PngError e = zlib.Fill(rows_, size_); e != PngError::kOk)
+        return e;
+    return zlib.Finish();
 }
 
 uint8_t* WholeImageData::NextRow(size_t size, PngError* error) {

@@ -16,10 +16,12 @@
 
 #if defined(__unix__)
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -263,6 +265,111 @@ TEST(LoadPicture, DeclaredHugePicturesFail) {
                                 0x80, 0x3E, 0,  0, 0x80, 0x3E, 0, 0, 1, 0, 24, 0};  // 16000 x 16000
     bmp.resize(54, 0);
     EXPECT_FALSE(FromMemory(bmp));
+}
+
+// What this process has read so far, as the kernel counts it.
+uint64_t BytesRead() {
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    uint64_t value = 0;
+    while (io >> key >> value)
+        if (key == "rchar:")
+            return value;
+    return 0;
+}
+
+// A sparse file: the picture's bytes, then holes up to `size`.
+std::filesystem::path SparseFile(const testsupport::TempDir& dir, const char* name, const std::vector<uint8_t>& head,
+                                 off_t size) {
+    const std::filesystem::path path = dir / name;
+    testsupport::WriteBytes(path, head);
+    EXPECT_EQ(::truncate(path.c_str(), size), 0);
+    return path;
+}
+
+// The header is checked before the rest is read: a file refused by its
+// header, or larger than its header makes plausible, costs a few bytes of
+// reading whatever its size. The 1 x 1 picture's bound is 67108922 bytes
+// (see PngPlausibleSize): one byte more is refused, that size is read (up to
+// its IEND) and loads.
+TEST(LoadPicture, RefusedFromTheHeaderWithoutReadingTheRest) {
+    testsupport::TempDir dir;
+    const auto huge = SparseFile(dir, "huge.png", StripedPng(100000, 100000, false), off_t{1} << 30);
+    const auto over = SparseFile(dir, "over.png", StripedPng(1, 1), 67108923);
+    const auto at = SparseFile(dir, "at.png", StripedPng(1, 1), 67108922);
+    // A BMP: its headers refuse 100000 x 100000; a 1 x 1 24-bit one (54
+    // bytes of headers, one 4-byte row) may carry 64 MiB after its pixels.
+    bmptest::BmpSpec hugeSpec;
+    hugeSpec.width = hugeSpec.height = 100000;
+    const auto hugeBmp = SparseFile(dir, "huge.bmp", bmptest::WriteBmp(hugeSpec), off_t{1} << 30);
+    bmptest::BmpSpec one;
+    one.pixelData = {1, 2, 3, 0};
+    const off_t bmpBound = 54 + 4 + (off_t{64} << 20);
+    const auto overBmp = SparseFile(dir, "over.bmp", bmptest::WriteBmp(one), bmpBound + 1);
+    const auto atBmp = SparseFile(dir, "at.bmp", bmptest::WriteBmp(one), bmpBound);
+    EXPECT_TRUE(imaging::LoadPicture(atBmp.string()));
+    for (const auto& refused : {huge, over, hugeBmp, overBmp}) {
+        const uint64_t before = BytesRead();
+        EXPECT_FALSE(imaging::LoadPicture(refused.string())) << refused;
+        EXPECT_LE(BytesRead() - before, 4096u) << refused;
+    }
+    EXPECT_TRUE(imaging::LoadPicture(at.string()));
+}
+
+// A PNG file over 16 MiB is read in pieces as it is decoded: a 15 MiB text
+// chunk (checked in windows, and skipped), image data in one IDAT over the
+// 1 MiB window or
+// in 1-byte IDATs. The pixels are those of the same bytes decoded in memory;
+// a bad checksum on one IDAT refuses the picture, one on the text does not.
+std::vector<uint8_t> LargePng(bool oneByteIdats, int badCrcAt) {
+    constexpr uint32_t kWidth = 1024, kHeight = 1024;
+    std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::vector<uint8_t> ihdr;
+    PutBig32(ihdr, kWidth);
+    PutBig32(ihdr, kHeight);
+    ihdr.insert(ihdr.end(), {8, 0, 0, 0, 0});  // 8-bit grey
+    PutChunk(png, "IHDR", ihdr);
+    std::vector<uint8_t> text(15u << 20, 'x');
+    text[0] = 'k', text[1] = 0;
+    PutChunk(png, "tEXt", text);
+    QByteArray raw(static_cast<qsizetype>((kWidth + 1) * kHeight), '\0');
+    for (qsizetype i = 0; i < raw.size(); ++i)
+        raw[i] = static_cast<char>(i % (kWidth + 1) == 0 ? i % 5 : (i * 7919) >> 5);
+    const QByteArray stream = qCompress(raw, 0).mid(4);  // stored: as large as the rows
+    if (oneByteIdats) {
+        for (const char c : stream)
+            PutChunk(png, "IDAT", {static_cast<uint8_t>(c)});
+    } else {
+        PutChunk(png, "IDAT", Bytes(stream));
+    }
+    PutChunk(png, "IEND", {});
+    if (badCrcAt > 0)
+        png[static_cast<size_t>(badCrcAt)] ^= 1;
+    return png;
+}
+
+TEST(LoadPicture, LargeFilesAreReadInPieces) {
+    testsupport::TempDir dir;
+    for (const bool oneByte : {false, true}) {
+        const std::vector<uint8_t> png = LargePng(oneByte, 0);
+        ASSERT_GT(png.size(), size_t{16} << 20);
+        const auto inMemory = FromMemory(png);
+        ASSERT_TRUE(inMemory);
+        testsupport::WriteBytes(dir / "large.png", png);
+        const auto fromFile = imaging::LoadPicture((dir / "large.png").string());
+        ASSERT_TRUE(fromFile) << oneByte;
+        const imaging::PixelView a = inMemory->pixels(), b = fromFile->pixels();
+        ASSERT_EQ(a.width, b.width);
+        ASSERT_EQ(a.height, b.height);
+        for (int32_t y = 0; y < a.height; ++y)
+            ASSERT_EQ(std::memcmp(a.row(y), b.row(y), static_cast<size_t>(a.width) * 4), 0) << "row " << y;
+    }
+    const size_t textCrc = 8 + 25 + 8 + (15u << 20);  // the text chunk's checksum
+    const size_t idatCrc = textCrc + 4 + 8 + 1 + 8 + 1;  // the second 1-byte IDAT's checksum
+    testsupport::WriteBytes(dir / "text.png", LargePng(true, static_cast<int>(textCrc)));
+    EXPECT_TRUE(imaging::LoadPicture((dir / "text.png").string()));
+    testsupport::WriteBytes(dir / "idat.png", LargePng(true, static_cast<int>(idatCrc)));
+    EXPECT_FALSE(imaging::LoadPicture((dir / "idat.png").string()));
 }
 
 // Over the pixel limit though cheap to hold while decoding (1 bit per

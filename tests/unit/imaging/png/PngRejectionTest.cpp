@@ -9,6 +9,7 @@
 #include "SpngOracle.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <functional>
@@ -71,6 +72,111 @@ std::vector<uint8_t> WithStream(const PngPlan& plan, const std::function<void(st
     std::vector<uint8_t> stream = pngtest::ZlibCompress(pngtest::FilteredRows(plan));
     change(stream);
     return pngtest::Assemble(pngtest::EncodeChunks(plan, stream));
+}
+
+// Deflate written bit by bit, to use codes no encoder emits. Every stream
+// below inflates to kZeroRows zero bytes: the rows of a 300x1 grey picture.
+constexpr size_t kZeroRows = 301;
+
+class BitWriter {
+public:
+    void Bits(uint32_t value, int count) {  // lowest bit first
+        for (int i = 0; i < count; ++i)
+            Bit((value >> i) & 1u);
+    }
+    void Code(uint32_t code, int length) {  // Huffman codes go highest bit first
+        for (int i = length - 1; i >= 0; --i)
+            Bit((code >> i) & 1u);
+    }
+    std::vector<uint8_t> ZlibStream() const {
+        std::vector<uint8_t> s = {0x78, 0x01};
+        s.insert(s.end(), bytes_.begin(), bytes_.end());
+        const std::vector<uint8_t> zeros(kZeroRows, 0);
+        pngtest::PutBig32(&s, static_cast<uint32_t>(adler32(1, zeros.data(), kZeroRows)));
+        return s;
+    }
+
+private:
+    void Bit(uint32_t b) {
+        if (used_ % 8 == 0)
+            bytes_.push_back(0);
+        bytes_.back() |= static_cast<uint8_t>(b << (used_++ % 8));
+    }
+    std::vector<uint8_t> bytes_;
+    int used_ = 0;
+};
+
+// The fixed code of a literal/length symbol (the format's table of four ranges).
+void FixedSymbol(BitWriter* w, uint32_t s) {
+    if (s < 144)
+        w->Code(0x30 + s, 8);
+    else if (s < 256)
+        w->Code(0x190 + s - 144, 9);
+    else if (s < 280)
+        w->Code(s - 256, 7);
+    else
+        w->Code(0xC0 + s - 280, 8);
+}
+
+// One fixed block: two zeros, `symbol` (285 is length 258; 286 and 287 are
+// reserved) at distance 1, 41 zeros.
+std::vector<uint8_t> FixedStream(uint32_t symbol) {
+    BitWriter w;
+    w.Bits(1, 1);
+    w.Bits(1, 2);
+    FixedSymbol(&w, 0);
+    FixedSymbol(&w, 0);
+    FixedSymbol(&w, symbol);
+    w.Code(0, 5);
+    for (int i = 0; i < 41; ++i)
+        FixedSymbol(&w, 0);
+    FixedSymbol(&w, 256);
+    return w.ZlibStream();
+}
+
+// One dynamic block declaring `lengthCodes` (at most 286 defined) and
+// `distanceCodes` (at most 30) codes; it uses only the literal 0 and the end.
+std::vector<uint8_t> DynamicStream(uint32_t lengthCodes, uint32_t distanceCodes) {
+    BitWriter w;
+    w.Bits(1, 1);
+    w.Bits(2, 2);
+    w.Bits(lengthCodes - 257, 5);
+    w.Bits(distanceCodes - 1, 5);
+    w.Bits(14, 4);  // 18 code length codes, up to the one for length 1
+    // Code length codes in their stored order 16, 17, 18, 0, 8, ...: 18 (a run
+    // of zeros) gets code 0, length 0 code 10, length 1 code 11.
+    constexpr uint32_t kOrder[18] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1};
+    for (const uint32_t s : kOrder)
+        w.Bits(s == 18 ? 1 : s == 0 || s == 1 ? 2 : 0, 3);
+    const auto zeros = [&](uint32_t n) {
+        for (; n > 0;) {
+            const uint32_t run = std::min<uint32_t>(n, 138);
+            if (run < 11) {
+                for (uint32_t i = 0; i < run; ++i)
+                    w.Code(2, 2);
+            } else {
+                w.Code(0, 1);
+                w.Bits(run - 11, 7);
+            }
+            n -= run;
+        }
+    };
+    w.Code(3, 2);  // literal 0: length 1
+    zeros(255);
+    w.Code(3, 2);  // end of block: length 1
+    zeros(lengthCodes - 257);
+    w.Code(3, 2);  // one distance code
+    zeros(distanceCodes - 1);
+    for (size_t i = 0; i < kZeroRows; ++i)
+        w.Code(0, 1);
+    w.Code(1, 1);
+    return w.ZlibStream();
+}
+
+PngPlan ZeroRowsPlan() { return pngtest::RandomPlan({0, 8}, kZeroRows - 1, 1, false, 3); }
+
+std::vector<uint8_t> WithOwnStream(const std::vector<uint8_t>& stream) {
+    return pngtest::Assemble(pngtest::EncodeChunks(ZeroRowsPlan(), stream));
 }
 
 struct Damage {
@@ -185,6 +291,11 @@ const std::vector<Damage>& Damages() {
          },
          PngError::kTruncated},
         {"signature only", [] { return pngtest::Assemble({}); }, PngError::kMissingChunk},
+        {"fixed length code 286", [] { return WithOwnStream(FixedStream(286)); }, PngError::kBadZlib},
+        {"fixed length code 287", [] { return WithOwnStream(FixedStream(287)); }, PngError::kBadZlib},
+        {"287 length codes declared", [] { return WithOwnStream(DynamicStream(287, 30)); }, PngError::kBadZlib},
+        {"288 length codes declared", [] { return WithOwnStream(DynamicStream(288, 1)); }, PngError::kBadZlib},
+        {"31 distance codes declared", [] { return WithOwnStream(DynamicStream(286, 31)); }, PngError::kBadZlib},
     };
     return damages;
 }
@@ -204,11 +315,11 @@ TEST_P(PngDamage, IsRefusedForItsReason) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EachDamage, PngDamage,
-                         ::testing::Combine(::testing::Range<size_t>(0, 43),
+                         ::testing::Combine(::testing::Range<size_t>(0, 48),
                                             ::testing::Values(Inflate::kWhole, Inflate::kWholeSeparate,
                                                               Inflate::kStreaming)));
 
-TEST(PngDamage, EveryCaseIsListed) { EXPECT_EQ(Damages().size(), 43u); }
+TEST(PngDamage, EveryCaseIsListed) { EXPECT_EQ(Damages().size(), 48u); }
 
 // Refused from IHDR alone: the image data here would take seconds to inflate.
 TEST(PngDamage, TooManyPixelsBeforeAnyPixelMemory) {
@@ -294,6 +405,21 @@ INSTANTIATE_TEST_SUITE_P(EachRule, PngTolerance,
                                             ::testing::Values(Inflate::kWhole, Inflate::kStreaming)));
 
 TEST(PngTolerance, EveryRowIsListed) { EXPECT_EQ(Tolerances().size(), 8u); }
+
+// The other side of the reserved codes: the largest defined ones decode, on
+// every path, to the zeros they stand for.
+TEST(PngDamage, LargestDefinedCodesDecode) {
+    for (const auto& stream : {FixedStream(285), DynamicStream(286, 30)}) {
+        for (const Inflate inflate : {Inflate::kWhole, Inflate::kWholeSeparate, Inflate::kStreaming}) {
+            const pngtest::Decoded d = pngtest::DecodeOurs(WithOwnStream(stream), inflate);
+            ASSERT_EQ(d.error, PngError::kOk) << PngErrorName(d.error);
+            std::vector<uint8_t> black;
+            for (size_t i = 0; i + 1 < kZeroRows; ++i)
+                black.insert(black.end(), {0, 0, 0, 255});
+            EXPECT_EQ(d.bgra, black);
+        }
+    }
+}
 
 TEST(PngDamage, NotAPng) {
     std::vector<uint8_t> png = pngtest::EncodePng(Rgba());

@@ -174,3 +174,24 @@ TEST(PngUnfilter, VectorAndPortableAgree) {
 }
 
 } // namespace
+
+namespace {
+
+// The plausible file size from the header: stored deflate blocks of 65535
+// bytes (5 bytes each) and zlib's 6, 1/64 of that for IDAT chunks, 45 bytes
+// of fixed chunks and 64 MiB. Worked by hand from the filtered sizes 2 and
+// 8192 * (1 + 65536).
+TEST(PngPlausibleSize, FollowsTheStoredSizeOfTheRows) {
+    imaging::png::PngHeader grey;
+    grey.width = grey.height = 1;
+    grey.bitDepth = 8;
+    grey.colourType = imaging::png::kGrey;
+    EXPECT_EQ(imaging::png::PlausibleFileSize(grey), 67108922u);
+    imaging::png::PngHeader deep;
+    deep.width = deep.height = 8192;
+    deep.bitDepth = 16;
+    deep.colourType = imaging::png::kTruecolourAlpha;
+    EXPECT_EQ(imaging::png::PlausibleFileSize(deep), 612418360u);
+}
+
+} // namespace

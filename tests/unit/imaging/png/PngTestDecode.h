@@ -20,8 +20,10 @@ struct Decoded {
 
 inline imaging::png::DecodeOptions OptionsFor(Inflate inflate, bool portable) {
     imaging::png::DecodeOptions options;
-    // Streaming for everything: no picture is too small for it.
+    // Streaming for everything: no picture is too small for it; and in the
+    // smallest pieces, so that rows of the test pictures cross many of them.
     options.streamingThreshold = inflate == Inflate::kStreaming ? 0 : imaging::png::kStreamingThreshold;
+    options.streamingPiece = inflate == Inflate::kStreaming ? 24 : imaging::png::kStreamingPiece;
     options.portable = portable;
     return options;
 }

@@ -1,0 +1,165 @@
+#!/usr/bin/python3
+"""The "shapes" set: pictures of the same kind of content in every shape and
+layout a decoder must bear (square, one row, one column, interlaced 16-bit
+near the streaming threshold, as noise in 1 MiB IDATs, a picture in
+1-byte IDATs, one in many small IDATs). Each is converted alone by png2ico
+-j 1; printed per picture: its time, and its peak memory as a ratio of its
+8-bit RGBA size, against the bound of 1.25 x that size + 48 MiB.
+
+The pictures are written into WORK/shapes once (generated, never kept in
+the source tree). A run longer than --timeout seconds is stopped; its peak
+memory so far is still printed.
+
+usage: shapes.py --png2ico PATH --work DIR [--timeout SECONDS]
+"""
+import argparse
+import os
+import random
+import shutil
+import struct
+import subprocess
+import time
+import zlib
+
+MIB = 1 << 20
+
+
+def chunk(name, data):
+    return struct.pack(">I", len(data)) + name + data + struct.pack(">I", zlib.crc32(name + data))
+
+
+def png(width, height, depth, colour, interlaced, stream, piece=0):
+    head = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, depth, colour, 0, 0,
+                                                             1 if interlaced else 0))
+    if piece == 0:
+        body = chunk(b"IDAT", stream)
+    else:
+        body = b"".join(chunk(b"IDAT", stream[i:i + piece]) for i in range(0, len(stream), piece))
+    return head + body + chunk(b"IEND", b"")
+
+
+def adam7_rows(width, height):
+    """(pass width, pass height) of the seven passes."""
+    passes = []
+    for x0, y0, dx, dy in ((0, 0, 8, 8), (4, 0, 8, 8), (0, 4, 4, 8), (2, 0, 4, 4), (0, 2, 2, 4), (1, 0, 2, 2),
+                           (0, 1, 1, 2)):
+        passes.append(((width - x0 + dx - 1) // dx if width > x0 else 0,
+                       (height - y0 + dy - 1) // dy if height > y0 else 0))
+    return passes
+
+
+def filtered(width, height, bytes_per_pixel, interlaced, noise):
+    """Filtered rows (filter 0): noise or a gentle ramp."""
+    out = bytearray()
+    rng = random.Random(7)
+    for w, h in (adam7_rows(width, height) if interlaced else [(width, height)]):
+        if w == 0 or h == 0:
+            continue
+        row = w * bytes_per_pixel
+        for y in range(h):
+            out += b"\0"
+            out += rng.randbytes(row) if noise else bytes((i + y) & 0xFF for i in range(min(row, 4096))) * (
+                row // 4096) + bytes((i + y) & 0xFF for i in range(row % 4096))
+    return bytes(out)
+
+
+def empty_stored_blocks(count, final_rows):
+    """A zlib stream: `count` empty stored blocks, then the rows in one final block."""
+    body = b"\x00\x00\x00\xff\xff" * count
+    raw = zlib.compressobj(9, zlib.DEFLATED, -15)
+    data = raw.compress(final_rows) + raw.flush()
+    return b"\x78\x01" + body + data + struct.pack(">I", zlib.adler32(final_rows))
+
+
+def make_shapes(folder):
+    shapes = [
+        ("square 2896x2896 RGBA8", 2896, 2896, 8, 6, False, False, 0),
+        ("2^23x1 grey8", 1 << 23, 1, 8, 0, False, False, 0),
+        ("1x2^23 grey8", 1, 1 << 23, 8, 0, False, False, 0),
+        ("2^23x1 RGBA16", 1 << 23, 1, 16, 6, False, False, 0),
+        ("interlaced 2896x2895 RGBA16", 2896, 2895, 16, 6, True, False, 0),
+        ("interlaced 2896x2895 RGBA16 noise, 1 MiB IDATs", 2896, 2895, 16, 6, True, True, MIB),
+        ("2048x2048 RGBA8 noise, 256-byte IDATs", 2048, 2048, 8, 6, False, True, 256),
+    ]
+    made = []
+    for i, (name, w, h, depth, colour, interlaced, noise, piece) in enumerate(shapes):
+        path = os.path.join(folder, "s%d" % i, "p.png")
+        if not os.path.exists(path):
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            channels = {0: 1, 6: 4}[colour]
+            rows = filtered(w, h, channels * depth // 8, interlaced, noise)
+            with open(path + ".tmp", "wb") as f:
+                f.write(png(w, h, depth, colour, interlaced, zlib.compress(rows, 1 if noise else 6), piece))
+            os.rename(path + ".tmp", path)
+        made.append((name, path, w * h))
+    # One pixel in five million 1-byte IDATs (a million empty stored blocks first).
+    path = os.path.join(folder, "s%d" % len(shapes), "p.png")
+    if not os.path.exists(path):
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path + ".tmp", "wb") as f:
+            f.write(png(1, 1, 8, 0, False, empty_stored_blocks(1000000, b"\0\x80"), 1))
+        os.rename(path + ".tmp", path)
+    made.append(("1x1 in 1-byte IDATs", path, 1))
+    return made
+
+
+def peak_so_far(pid):
+    try:
+        with open("/proc/%d/status" % pid) as f:
+            for line in f:
+                if line.startswith("VmHWM:"):
+                    return int(line.split()[1])
+    except OSError:
+        pass
+    return 0
+
+
+def run_measured(command, timeout):
+    """Wall seconds and peak RSS in KiB; a run over `timeout` is stopped,
+    its peak read from the kernel just before."""
+    start = time.monotonic()
+    child = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    peak = 0
+    while True:
+        pid, status, usage = os.wait4(child.pid, os.WNOHANG)
+        if pid == child.pid:
+            child.returncode = status
+            return time.monotonic() - start, max(peak, usage.ru_maxrss)
+        peak = max(peak, peak_so_far(child.pid))
+        if time.monotonic() - start > timeout:
+            peak = max(peak, peak_so_far(child.pid))
+            child.kill()
+            os.wait4(child.pid, 0)
+            return time.monotonic() - start, peak
+        time.sleep(0.02)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--png2ico", required=True)
+    parser.add_argument("--work", required=True)
+    parser.add_argument("--timeout", type=float, default=600)
+    args = parser.parse_args()
+    folder = os.path.join(args.work, "shapes")
+    shapes = make_shapes(folder)
+    print("%-50s %8s %8s %9s %8s %9s %s" % ("shape", "file MiB", "time s", "peak MiB", "x RGBA8", "bound MiB",
+                                           "peak within bound"))
+    for name, path, pixels in shapes:
+        out = os.path.join(args.work, "shapes-out")
+        shutil.rmtree(out, ignore_errors=True)
+        command = [args.png2ico, "-s", "16", "32bpp", "-s", "256", "32bpp", "-i", os.path.dirname(path), "-o", out,
+                   "-noconfirm", "-silent", "-j", "1"]
+        seconds, peak_kib = run_measured(command, args.timeout)
+        rgba = 4 * pixels
+        peak = peak_kib * 1024
+        bound = 1.25 * rgba + 48 * MIB
+        written = os.path.exists(os.path.join(out, "p.ico"))
+        note = "yes" if peak <= bound else "NO"
+        if not written:
+            note += ", no icon" + (" (stopped)" if seconds >= args.timeout else "")
+        print("%-50s %8.1f %8.2f %9.1f %8.2f %9.1f %s" % (name, os.path.getsize(path) / MIB, seconds, peak / MIB,
+                                                          peak / rgba, bound / MIB, note), flush=True)
+
+
+if __name__ == "__main__":
+    main()
