@@ -1,5 +1,6 @@
 #include "png2ico/Console.h"
 
+#include <cstdint>
 #include <iomanip>
 #include <istream>
 #include <ostream>
@@ -75,33 +76,105 @@ bool AskToContinue(std::ostream& out, std::istream& in) {
     return IsYes(word);
 }
 
-std::string VisibleName(const std::string& name) {
+namespace {
+
+// The code point of the well-formed UTF-8 sequence at `i` (no overlong
+// form, no surrogate, nothing past U+10FFFF) and its length; length 0 when
+// the byte there starts none.
+struct Decoded {
+    char32_t codePoint = 0;
+    size_t length = 0;
+};
+
+Decoded DecodeAt(const std::string& text, size_t i) {
+    const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[i + k]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80)
+        return {lead, 1};
+    size_t length = 0;
+    unsigned char low = 0x80;  // the second byte's range, narrower after some leads
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return {};
+    }
+    if (i + length > text.size() || byte(1) < low || byte(1) > high)
+        return {};
+    char32_t codePoint = lead & (0x7F >> length);
+    for (size_t k = 1; k < length; ++k) {
+        if ((byte(k) & 0xC0) != 0x80)
+            return {};
+        codePoint = (codePoint << 6) | (byte(k) & 0x3F);
+    }
+    return {codePoint, length};
+}
+
+// Characters a terminal acts on instead of showing: C1 controls (CSI, OSC
+// and the like, as ESC sequences are), and the bidirectional embeddings,
+// overrides and isolates, which reorder what is shown after them.
+bool IsHiddenControl(char32_t c) {
+    return (c >= 0x80 && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+void AppendHex(std::string& shown, const char* prefix, uint32_t value, int digits) {
     static constexpr char kHex[] = "0123456789abcdef";
+    shown += prefix;
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+        shown += kHex[(value >> shift) & 0xF];
+}
+
+} // namespace
+
+std::string VisibleName(const std::string& name) {
     std::string shown;
     shown.reserve(name.size());
-    for (const char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != 0x7F) {
-            shown += c;
+    for (size_t i = 0; i < name.size();) {
+        const Decoded d = DecodeAt(name, i);
+        const auto byte = static_cast<unsigned char>(name[i]);
+        if (d.length == 0) {
+            // Not UTF-8: shown as it is, but where a terminal reading 8-bit
+            // text would take it for a C1 control.
+            if (byte >= 0x80 && byte <= 0x9F)
+                AppendHex(shown, "\\x", byte, 2);
+            else
+                shown += name[i];
+            ++i;
             continue;
         }
-        switch (c) {
-        case '\n': shown += "\\n"; break;
-        case '\r': shown += "\\r"; break;
-        case '\t': shown += "\\t"; break;
-        default:
-            shown += "\\x";
-            shown += kHex[byte >> 4];
-            shown += kHex[byte & 0xF];
-        }
+        if (d.codePoint == '\n')
+            shown += "\\n";
+        else if (d.codePoint == '\r')
+            shown += "\\r";
+        else if (d.codePoint == '\t')
+            shown += "\\t";
+        else if (d.codePoint < 0x20 || d.codePoint == 0x7F)
+            AppendHex(shown, "\\x", d.codePoint, 2);
+        else if (IsHiddenControl(d.codePoint))
+            AppendHex(shown, "\\u", d.codePoint, 4);
+        else
+            shown.append(name, i, d.length);
+        i += d.length;
     }
     return shown;
 }
 
+// One per character, by the reading VisibleName makes: a UTF-8 sequence, or
+// a byte that starts none.
 size_t DisplayWidth(const std::string& utf8) {
     size_t n = 0;
-    for (const unsigned char c : utf8)
-        n += (c & 0xC0) != 0x80;
+    for (size_t i = 0; i < utf8.size(); ++n) {
+        const size_t length = DecodeAt(utf8, i).length;
+        i += length == 0 ? 1 : length;
+    }
     return n;
 }
 

@@ -25,12 +25,16 @@ bool AskToContinue(std::ostream& out, std::istream& in);
 // The answers that mean yes: ja, yes, y, true, ok in any letter case, or exactly 1.
 bool IsYes(const std::string& word);
 
-// A name or path as the console shows it: control characters (below 0x20,
-// and 0x7F) written out visibly (\n, \t, \x1b), so that a name can neither
-// fake a line nor drive the terminal; every other byte as it is.
+// A name or path as the console shows it, so that a name can neither fake a
+// line, nor drive the terminal, nor reorder what follows it: C0 controls and
+// DEL written out as \n, \r, \t or \x1b; C1 controls and the bidirectional
+// controls (U+202A to U+202E, U+2066 to U+2069) encoded in UTF-8 as \u009b,
+// \u202e; bytes 0x80 to 0x9F outside well-formed UTF-8 as \x9b. All other
+// text, readable UTF-8 and other stray bytes, as it is.
 std::string VisibleName(const std::string& name);
-// Characters a text takes on the console (UTF-8 sequences count once), so
-// that markers after names line up.
+// Characters a text takes on the console: each well-formed UTF-8 sequence
+// and each byte that starts none count once, so that markers after names
+// line up.
 size_t DisplayWidth(const std::string& utf8);
 
 } // namespace png2ico

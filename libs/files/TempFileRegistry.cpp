@@ -6,6 +6,8 @@
 #include <csignal>
 #include <fcntl.h>
 #include <pthread.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -16,11 +18,13 @@ enum SlotState : int {
     kFree,
     kCreating,  // claimed; its file may or may not exist yet
     kArmed,     // its file exists and is removed on an interrupt
+    kRemoving,  // the interrupt handler is removing it; the process is ending
 };
 
 struct Slot {
     std::atomic<int> state{kFree};
-    std::atomic<const char*> path{nullptr};
+    std::atomic<int> folderFd{-1};
+    std::atomic<const char*> name{nullptr};
 };
 static_assert(std::atomic<int>::is_always_lock_free && std::atomic<const char*>::is_always_lock_free,
               "the signal handler may only touch lock-free atomics");
@@ -29,7 +33,7 @@ Slot g_slots[kTempFileSlots];
 std::atomic<bool> g_ending{false};
 std::atomic<TempFileCreatedHook> g_hook{nullptr};
 
-constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int kInterrupts[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 sigset_t InterruptSet() {
     sigset_t set;
@@ -77,8 +81,10 @@ void OnInterrupt(int sig) {
         int state = slot.state.load();
         while (state == kCreating)
             state = slot.state.load();
-        if (state == kArmed)
-            ::unlink(slot.path.load());
+        // Taken over, so that its owner cannot close the folder or free the
+        // name while they are used here.
+        if (state == kArmed && slot.state.compare_exchange_strong(state, kRemoving))
+            ::unlinkat(slot.folderFd.load(), slot.name.load(), 0);
     }
     struct sigaction fallback {};
     fallback.sa_handler = SIG_DFL;
@@ -89,9 +95,27 @@ void OnInterrupt(int sig) {
     errno = savedErrno;
 }
 
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Holds the file's lock, and the name still leads to it: until then another
+// process clearing up stale temporaries may have taken the lock between the
+// file's creation and this call, and removed it.
+bool LockedUnderItsName(int fd, int folderFd, const std::string& name) {
+    while (::flock(fd, LOCK_EX) != 0) {
+        if (errno != EINTR)
+            return false;
+    }
+    struct stat held {};
+    struct stat named {};
+    return ::fstat(fd, &held) == 0 && ::fstatat(folderFd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+           SameFile(held, named);
+}
+
 } // namespace
 
-RegisteredTemp CreateRegisteredTempFile(const std::string& path) {
+RegisteredTemp CreateRegisteredTempFile(int folderFd, const std::string& name) {
     RegisteredTemp created;
     {
         InterruptsBlocked blocked;
@@ -101,8 +125,10 @@ RegisteredTemp CreateRegisteredTempFile(const std::string& path) {
             errno = EINTR;
             return created;
         }
-        g_slots[slot].path.store(path.c_str());
-        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        g_slots[slot].folderFd.store(folderFd);
+        g_slots[slot].name.store(name.c_str());
+        const int fd =
+            ::openat(folderFd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0666);
         if (fd < 0) {
             const int openErrno = errno;
             g_slots[slot].state.store(kFree);
@@ -112,14 +138,27 @@ RegisteredTemp CreateRegisteredTempFile(const std::string& path) {
         g_slots[slot].state.store(kArmed);
         created = {fd, slot};
     }
-    if (const TempFileCreatedHook hook = g_hook.load())
-        hook(path);
+    if (!LockedUnderItsName(created.fd, folderFd, name)) {
+        // Not unlinked: the name, if it exists, is no longer this file.
+        ::close(created.fd);
+        ReleaseTempFile(created.slot);
+        errno = EEXIST;
+        return {};
+    }
     return created;
 }
 
 void ReleaseTempFile(int slot) {
-    if (slot >= 0 && static_cast<size_t>(slot) < kTempFileSlots)
-        g_slots[slot].state.store(kFree);
+    if (slot < 0 || static_cast<size_t>(slot) >= kTempFileSlots)
+        return;
+    int armed = kArmed;
+    if (g_slots[slot].state.compare_exchange_strong(armed, kFree))
+        return;
+    if (armed == kRemoving) {
+        for (;;)
+            ::pause();  // the handler uses this slot's folder and name, then ends the process
+    }
+    g_slots[slot].state.store(kFree);
 }
 
 void RemoveTempFilesOnInterrupt() {
@@ -137,6 +176,11 @@ void RemoveTempFilesOnInterrupt() {
 
 void SetTempFileCreatedHook(TempFileCreatedHook hook) {
     g_hook.store(hook);
+}
+
+void NotifyTempFileCreated(const std::string& tempPath) {
+    if (const TempFileCreatedHook hook = g_hook.load())
+        hook(tempPath);
 }
 
 } // namespace files

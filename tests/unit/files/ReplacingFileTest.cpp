@@ -2,6 +2,7 @@
 // the new ones are complete, links are replaced rather than followed, and
 // interrupted processes leave no temporary file.
 #include "libs/files/ReplacingFile.h"
+#include "libs/files/StaleTempFiles.h"
 #include "libs/files/TempFileRegistry.h"
 
 #include "TestSupport.h"
@@ -10,6 +11,9 @@
 
 #include <climits>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,17 +30,17 @@ size_t EntryCount(const fs::path& folder) {
     return static_cast<size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
 }
 
-// Runs `body` in a forked child and returns its wait status.
+// Runs `body` in a forked child, with the signals it relies on at their
+// defaults whatever this process inherited, and returns its wait status.
 template <typename Body>
 int InChild(Body body) {
     const pid_t child = fork();
     if (child == 0) {
+        testsupport::ResetSignalsInChild();
         body();
         _exit(0);
     }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return status;
+    return testsupport::WaitWithin(child, 60000);
 }
 
 } // namespace
@@ -104,6 +108,7 @@ TEST(ReplacingFile, LongNamesGetATemporaryNameWithinTheLimit) {
               static_cast<size_t>(NAME_MAX));
     EXPECT_EQ(files::TempPathFor("a.ico", "XY"), ".a.ico.XY");
     EXPECT_EQ(files::TempPathFor("/a.ico", "XY"), "/.a.ico.XY");
+    EXPECT_EQ(files::TempPathFor("x/y/a.ico", "XY"), "x/y/.a.ico.XY");
     auto file = ReplacingFile::Create((dir / name).string());
     ASSERT_NE(file, nullptr);
     ASSERT_TRUE(file->WriteAt(0, Bytes("long")));
@@ -170,7 +175,8 @@ TEST_P(InterruptedWrite, RemovesTheTemporaryFilesAndEndsByTheSignal) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, InterruptedWrite,
-                         ::testing::Values(Interrupt{SIGINT}, Interrupt{SIGTERM}, Interrupt{SIGHUP}));
+                         ::testing::Values(Interrupt{SIGINT}, Interrupt{SIGTERM}, Interrupt{SIGHUP},
+                                           Interrupt{SIGQUIT}));
 
 // A signal the process was started to ignore (SIGHUP under nohup) stays
 // ignored: the run goes on.
@@ -185,5 +191,94 @@ TEST(InterruptedWrite, IgnoredSignalStaysIgnored) {
     });
     ASSERT_TRUE(WIFEXITED(status)) << status;
     EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(testsupport::ReadText(dir / "a.ico"), "whole");
+}
+
+// Moving the folder (or one above it) while the file is written: the file is
+// completed in the folder where it now is, and a discarded one leaves nothing
+// there either.
+TEST(ReplacingFile, FolderMovedBeforeCommitKeepsNothingBehind) {
+    testsupport::TempDir dir;
+    fs::create_directories(dir / "up/out");
+    auto kept = ReplacingFile::Create((dir / "up/out/a.ico").string());
+    auto dropped = ReplacingFile::Create((dir / "up/out/b.ico").string());
+    ASSERT_NE(kept, nullptr);
+    ASSERT_NE(dropped, nullptr);
+    ASSERT_TRUE(kept->WriteAt(0, Bytes("icon")));
+    fs::rename(dir / "up", dir / "moved");
+    ASSERT_TRUE(kept->Commit());
+    dropped->Discard();
+    EXPECT_EQ(testsupport::ReadText(dir / "moved/out/a.ico"), "icon");
+    EXPECT_EQ(EntryCount(dir / "moved/out"), 1u);
+    EXPECT_FALSE(fs::exists(dir / "up"));
+}
+
+// The pattern a stale temporary file must have, exactly: a full stop, the
+// target's name (cut where TempNameFor cuts it), a full stop, and eight
+// letters or digits.
+TEST(StaleTempFiles, OnlyTheExactPatternIsATemporaryName) {
+    const std::string cut(NAME_MAX - 10, 'n');  // what is left of a long name
+    const struct {
+        std::string entry;
+        std::string target;
+        bool temp;
+    } cases[] = {
+        {".a.ico.abcdefgh", "a.ico", true},
+        {".a.ico.AZaz0099", "a.ico", true},
+        {".a.ico.abcdefg", "a.ico", false},      // seven letters
+        {".a.ico.abcdefghi", "a.ico", false},    // nine
+        {".a.ico.abcd-fgh", "a.ico", false},     // not a letter or digit
+        {".a.ico.abcd_fgh", "a.ico", false},
+        {".a.ico.abcdefg\xc3\xa9", "a.ico", false},
+        {"a.ico.abcdefgh", "a.ico", false},      // no leading full stop
+        {"..a.ico.abcdefgh", "a.ico", false},
+        {".a.ico_abcdefgh", "a.ico", false},     // no full stop before the suffix
+        {".b.ico.abcdefgh", "a.ico", false},     // another target's
+        {".A.ico.abcdefgh", "a.ico", false},
+        {".a.icoabcdefgh", "a.ico", false},
+        {"." + cut + ".abcdefgh", cut + "tail.ico", true},
+        {"." + cut + "t.abcdefgh", cut + "tail.ico", false},
+        {"." + cut.substr(1) + ".abcdefgh", cut + "tail.ico", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(files::IsTempNameFor(c.entry, c.target), c.temp) << c.entry << " for " << c.target;
+    EXPECT_EQ(files::TempNameFor(cut + "tail.ico", "abcdefgh").size(), static_cast<size_t>(NAME_MAX));
+}
+
+// A temporary file whose lock someone holds is being written: it stays. Let
+// go, it is removed; something other than a plain file never is.
+TEST(StaleTempFiles, OnlyAnUnlockedPlainFileIsRemoved) {
+    testsupport::TempDir dir;
+    const int folder = ::open(dir.path().c_str(), O_PATH | O_DIRECTORY);
+    ASSERT_GE(folder, 0);
+    testsupport::WriteText(dir / ".a.ico.lockedAA", "in flight");
+    const int holder = ::open((dir / ".a.ico.lockedAA").c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    EXPECT_FALSE(files::RemoveIfStale(folder, ".a.ico.lockedAA"));
+    EXPECT_TRUE(fs::exists(dir / ".a.ico.lockedAA"));
+    ::close(holder);
+    EXPECT_TRUE(files::RemoveIfStale(folder, ".a.ico.lockedAA"));
+    EXPECT_FALSE(fs::exists(dir / ".a.ico.lockedAA"));
+
+    ASSERT_EQ(::mkfifo((dir / ".a.ico.fifoAAAA").c_str(), 0644), 0);
+    fs::create_directory(dir / ".a.ico.folderAA");
+    fs::create_symlink(dir / "gone", dir / ".a.ico.linkAAAA");
+    for (const char* name : {".a.ico.fifoAAAA", ".a.ico.folderAA", ".a.ico.linkAAAA", ".a.ico.missingA"})
+        EXPECT_FALSE(files::RemoveIfStale(folder, name)) << name;
+    EXPECT_EQ(EntryCount(dir.path()), 3u);
+    ::close(folder);
+}
+
+// A live writer's own temporary file is locked from its creation on, so a
+// clean-up in another process leaves it alone.
+TEST(StaleTempFiles, LiveWritersFileIsLockedFromTheStart) {
+    testsupport::TempDir dir;
+    auto file = ReplacingFile::Create((dir / "a.ico").string());
+    ASSERT_NE(file, nullptr);
+    const int folder = ::open(dir.path().c_str(), O_PATH | O_DIRECTORY);
+    EXPECT_FALSE(files::RemoveIfStale(folder, fs::path(file->tempPath()).filename().string()));
+    ::close(folder);
+    ASSERT_TRUE(file->WriteAt(0, Bytes("whole")));
+    ASSERT_TRUE(file->Commit());
     EXPECT_EQ(testsupport::ReadText(dir / "a.ico"), "whole");
 }

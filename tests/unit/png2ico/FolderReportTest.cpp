@@ -137,27 +137,70 @@ TEST(FolderReport, PathTooLongIsSaid) {
 TEST(FolderReport, NamesAreShownWithControlCharactersEscaped) {
     TempDir dir;
     fs::create_directories(dir / "in");
+    WritePicture(dir / "picture.png", 8, 8, 0xff0000ff);
     for (const char* name : {"a.png", "esc\x1b[31m.png", "evil\n[OK]\nname.png", "tab\there.png",
-                             "\xc3\xbcn\xc3\xaf.png"})
-        WritePicture(dir / "in" / name, 8, 8, 0xff0000ff, "png");
+                             "\xc3\xbcn\xc3\xaf.png", "\xc2\x9b" "2J.png", "\xe2\x80\xaegnp.exe.png", "\x9d" "0;x.png"})
+        fs::copy_file(dir / "picture.png", dir / "in" / name);  // by bytes: Qt would mend the raw 0x9D
     const std::string in = (dir / "in").string();
     EXPECT_EQ(Convert(in, (dir / "out").string()),
               in + "/a.png .................[OK]\n" +
               in + "/esc\\x1b[31m.png .......[OK]\n" +
               in + "/evil\\n[OK]\\nname.png ..[OK]\n" +
               in + "/tab\\there.png .........[OK]\n" +
-              in + "/\xc3\xbcn\xc3\xaf.png ...............[OK]\n");
+              in + "/\\x9d0;x.png ...........[OK]\n" +
+              in + "/\\u009b2J.png ..........[OK]\n" +
+              in + "/\xc3\xbcn\xc3\xaf.png ...............[OK]\n" +
+              in + "/\\u202egnp.exe.png .....[OK]\n");
     // The icons keep the real names.
     EXPECT_TRUE(fs::exists(dir / "out/evil\n[OK]\nname.ico"));
     EXPECT_TRUE(fs::exists(dir / "out/esc\x1b[31m.ico"));
 }
 
-TEST(FolderReport, VisibleNameEscapesOnlyControlCharacters) {
-    using png2ico::VisibleName;
-    EXPECT_EQ(VisibleName(std::string("a\r\x01\x1f\x7f z", 7)), "a\\r\\x01\\x1f\\x7f z");
-    EXPECT_EQ(VisibleName(std::string("nul\0end", 7)), "nul\\x00end");
-    EXPECT_EQ(VisibleName("c:\\pngs\\ \xe4\xb8\xad \xff"), "c:\\pngs\\ \xe4\xb8\xad \xff");
-    EXPECT_EQ(png2ico::DisplayWidth(VisibleName("\xe4\xb8\xad\t")), 3u);
+// Each row: a name's bytes, what the console shows, and how many characters
+// that takes (what the dots are counted by). Every range is pinned on both
+// sides; malformed UTF-8 is read byte by byte.
+TEST(FolderReport, VisibleNameEscapesControlsOnly) {
+    const struct {
+        std::string name;
+        std::string shown;
+        size_t width;
+    } rows[] = {
+        {std::string("\0", 1), "\\x00", 4},
+        {"\x1f", "\\x1f", 4},
+        {"\n\r\t", "\\n\\r\\t", 6},
+        {" ~", " ~", 2},                                // U+0020, U+007E
+        {"\x7f", "\\x7f", 4},                           // DEL
+        {"\xc2\x80", "\\u0080", 6},                     // C1, as UTF-8
+        {"\xc2\x9b", "\\u009b", 6},                     // CSI
+        {"\xc2\x9f", "\\u009f", 6},
+        {"\xc2\xa0", "\xc2\xa0", 1},                    // U+00A0: text again
+        {"\x80", "\\x80", 4},                           // C1, a raw byte
+        {"\x9b[31m", "\\x9b[31m", 8},
+        {"\x9f", "\\x9f", 4},
+        {"\xa0", "\xa0", 1},                            // a raw byte past C1: as it is
+        {"\xff", "\xff", 1},
+        {"\xe2\x80\xa9", "\xe2\x80\xa9", 1},            // U+2029
+        {"\xe2\x80\xaa", "\\u202a", 6},                 // U+202A LRE
+        {"\xe2\x80\xae", "\\u202e", 6},                 // U+202E RLO
+        {"\xe2\x80\xaf", "\xe2\x80\xaf", 1},            // U+202F
+        {"\xe2\x81\xa5", "\xe2\x81\xa5", 1},            // U+2065
+        {"\xe2\x81\xa6", "\\u2066", 6},                 // U+2066 LRI
+        {"\xe2\x81\xa9", "\\u2069", 6},                 // U+2069 PDI
+        {"\xe2\x81\xaa", "\xe2\x81\xaa", 1},            // U+206A
+        {"\xe4\xb8\xad\xf0\x9f\x98\x80", "\xe4\xb8\xad\xf0\x9f\x98\x80", 2},
+        {"\xc1\x9b", "\xc1\\x9b", 5},                   // overlong: no C1 control hidden in it
+        {"\xc0\x8a", "\xc0\\x8a", 5},                   // overlong line break
+        {"\xe0\x82\x9b", "\xe0\\x82\\x9b", 9},          // overlong U+009B
+        {"\xed\xa0\x80", "\xed\xa0\\x80", 6},           // a surrogate
+        {"\xf4\x90\x80\x80", "\xf4\\x90\\x80\\x80", 13},  // past U+10FFFF
+        {"\xe2\x80", "\xe2\\x80", 5},                   // cut short
+        {"\xc2", "\xc2", 1},
+    };
+    for (const auto& row : rows) {
+        const std::string shown = png2ico::VisibleName(row.name);
+        EXPECT_EQ(shown, row.shown) << testing::PrintToString(row.name);
+        EXPECT_EQ(png2ico::DisplayWidth(shown), row.width) << testing::PrintToString(row.name);
+    }
     std::ostringstream console;
     png2ico::PrintFolderNotRead(console, "a\nb");
     png2ico::PrintFolderNotCreated(console, "c\x1b");

@@ -12,14 +12,12 @@
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <map>
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 using testsupport::ReadBytes;
@@ -95,86 +93,35 @@ private:
 };
 
 // A converter started with the test hook: it stops after creating each
-// temporary icon file and names it on standard error.
-class HeldConverter {
+// temporary icon file and names it on standard error; with `untilInput` it
+// goes on at each byte sent.
+class HeldConverter : public testsupport::Child {
 public:
-    HeldConverter(const std::vector<std::string>& args, const fs::path& cwd) {
-        int pipeFds[2];
-        if (::pipe2(pipeFds, O_CLOEXEC) != 0)
-            return;
-        std::vector<std::string> env = {"PNG2ICO_HOLD_AFTER_TEMP_FILE=1"};
-        for (char** e = environ; *e; ++e)
-            env.emplace_back(*e);
-        std::vector<char*> envp;
-        for (auto& e : env)
-            envp.push_back(e.data());
-        envp.push_back(nullptr);
-        std::vector<std::string> argStore = {PNG2ICO_PATH};
-        argStore.insert(argStore.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (auto& a : argStore)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDERR_FILENO);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
-        if (posix_spawn(&pid_, PNG2ICO_PATH, &actions, nullptr, argv.data(), envp.data()) != 0)
-            pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(pipeFds[1]);
-        stderr_ = pipeFds[0];
-    }
-    ~HeldConverter() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-        if (stderr_ >= 0)
-            ::close(stderr_);
-    }
+    HeldConverter(const std::vector<std::string>& args, const fs::path& cwd, bool untilInput = false)
+        : Child(PNG2ICO_PATH, args, cwd,
+                {{std::string("PNG2ICO_HOLD_AFTER_TEMP_FILE=") + (untilInput ? "input" : "1")}, 0, untilInput}) {}
 
-    // The temporary files named so far, once `count` are; empty when the
-    // converter ends first. The minute's wait only keeps a broken converter
-    // from hanging the test.
-    std::vector<std::string> WaitForTempFiles(size_t count) {
-        std::string said;
-        std::vector<std::string> paths;
-        const std::string marker = "png2ico: writing ";
-        while (paths.size() < count) {
-            pollfd p{stderr_, POLLIN, 0};
-            if (::poll(&p, 1, 60000) <= 0)
-                return {};
-            char buffer[4096];
-            const ssize_t n = ::read(stderr_, buffer, sizeof buffer);
-            if (n <= 0)
-                return {};
-            said.append(buffer, static_cast<size_t>(n));
-            for (size_t end; (end = said.find('\n')) != std::string::npos; said.erase(0, end + 1)) {
-                if (said.rfind(marker, 0) == 0)
-                    paths.push_back(said.substr(marker.size(), end - marker.size()));
-            }
-        }
-        return paths;
-    }
+    // The temporary files named so far, once `count` are; fewer when the
+    // converter ends first.
+    std::vector<std::string> WaitForTempFiles(size_t count) { return WaitForErrorLines("png2ico: writing ", count); }
 
     // Signals the converter and returns its wait status.
     int Stop(int sig) {
-        ::kill(pid_, sig);
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-        pid_ = -1;
-        return status;
+        Signal(sig);
+        return Finish();
     }
-
-    bool started() const { return pid_ > 0; }
-
-private:
-    pid_t pid_ = -1;
-    int stderr_ = -1;
 };
+
+// Whether one of the files comes to exist (icons appear whole, by rename).
+bool AppearsWithinAMinute(const std::vector<fs::path>& files) {
+    for (int tries = 0; tries < 6000; ++tries) {
+        for (const auto& file : files)
+            if (fs::exists(file))
+                return true;
+        ::poll(nullptr, 0, 10);
+    }
+    return false;
+}
 
 struct Interrupt {
     int signal;
@@ -209,7 +156,8 @@ TEST_P(Png2icoInterrupted, LeavesTheEarlierIconAndNoTemporaryFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, Png2icoInterrupted,
-                         ::testing::Values(Interrupt{SIGINT}, Interrupt{SIGTERM}, Interrupt{SIGHUP}));
+                         ::testing::Values(Interrupt{SIGINT}, Interrupt{SIGTERM}, Interrupt{SIGHUP},
+                                           Interrupt{SIGQUIT}));
 
 // Three workers, each stopped with its icon half made: the interrupt removes
 // all three temporary files.
@@ -270,21 +218,121 @@ TEST(Png2icoReplacement, FailedReplacementKeepsTheEarlierIcon) {
     EXPECT_TRUE(testsupport::BytesEqual(first, ReadBytes(dir / "disk/a.ico"), "kept-a.ico"));
 }
 
-// The same where no file system can be mounted: the file size limit cuts
-// the second run's writes short.
-TEST(Png2icoReplacement, WriteCutShortKeepsTheEarlierIcon) {
+// A file size limit, with SIGXFSZ at its default action: each write past it
+// fails (EFBIG) instead of ending the run. Both icons are too large, so each
+// picture is "[ERROR]", the earlier icon stays, no temporary file is left
+// and the run goes on to its end.
+TEST(Png2icoReplacement, FileSizeLimitFailsEachPictureAndTheRunGoesOn) {
     TempDir dir;
     fs::create_directories(dir / "in");
     WriteDetailedPicture(dir / "in/a.png", 64, 4);
+    WriteDetailedPicture(dir / "in/b.png", 64, 5);
     Png2ico(Args({"16 32bpp"}, "in", "out"), dir.path());
     const std::vector<uint8_t> first = ReadBytes(dir / "out/a.ico");
-    const std::string command = std::string("trap '' XFSZ; ulimit -f 8; exec '") + PNG2ICO_PATH +
-                                "' -s 16 32bpp -s 128 32bpp -i in -o out -noconfirm";
-    const auto r = RunProcess("/bin/sh", {"-c", command}, dir.path());
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_NE(r.out.find("in/a.png ..[ERROR]\n"), std::string::npos) << r.out;
+    fs::remove(dir / "out/b.ico");
+    ASSERT_EQ(first.size(), 6u + 16 + 1128);
+    // 4096 bytes hold the earlier icon but not the 16 and 128 one.
+    testsupport::Child run(PNG2ICO_PATH, Args({"16 32bpp", "128 32bpp"}, "in", "out"), dir.path(), {{}, 4096});
+    const int status = run.Finish();
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_TRUE(run.out().ends_with("in/a.png ..[ERROR]\nin/b.png ..[ERROR]\n\nDONE! The PNGs are converted to ICOns.\n"))
+        << run.out();
     EXPECT_EQ(Contents(dir / "out").size(), 1u);
     EXPECT_EQ(ReadBytes(dir / "out/a.ico"), first);
+}
+
+// Nobody reads the output (`png2ico ... | head` once head has quit), with
+// SIGPIPE at its default action: the printing stops, the conversion goes on
+// to the end, exit code 0.
+TEST(Png2icoReplacement, ClosedOutputStopsThePrintingNotTheRun) {
+    TempDir dir;
+    fs::create_directories(dir / "in");
+    for (int i = 0; i < 5; ++i)
+        WriteDetailedPicture(dir / "in" / ("p" + std::to_string(i) + ".png"), 48, i);
+    auto args = Args({"16 32bpp", "32 8bpp"}, "in", "out");
+    args.insert(args.end(), {"-j", "3"});
+    testsupport::Child run(PNG2ICO_PATH, args, dir.path());
+    run.CloseOutput();  // before the banner: its first line already meets a closed pipe
+    const int status = run.Finish();
+    ASSERT_TRUE(WIFEXITED(status)) << status;
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(run.err(), "");
+    const auto out = Contents(dir / "out");
+    ASSERT_EQ(out.size(), 5u);  // every icon, no temporary file
+    for (const auto& [name, bytes] : out)
+        EXPECT_EQ(bytes.size(), 6u + 2 * 16 + 1128 + (1064 + 32 * 32 + 128)) << name;
+}
+
+// The output folder is moved away while two icons are being written into
+// it: one is then completed, the other interrupted. The completed icon
+// lands in the folder where it now is, the interrupted one's temporary file
+// is removed from there, and nothing is left anywhere.
+TEST(Png2icoReplacement, FolderMovedDuringTheRunKeepsNothingBehind) {
+    TempDir dir;
+    fs::create_directories(dir / "in/a");
+    WriteDetailedPicture(dir / "in/a/p0.png", 32, 6);
+    WriteDetailedPicture(dir / "in/a/p1.png", 32, 7);
+    auto args = Args({"16 32bpp"}, "in", "out");
+    args.insert(args.end(), {"-j", "2"});
+    HeldConverter converter(args, dir.path(), /*untilInput=*/true);
+    ASSERT_TRUE(converter.started());
+    ASSERT_EQ(converter.WaitForTempFiles(2).size(), 2u);
+    fs::create_directories(dir / "elsewhere");
+    fs::rename(dir / "out/a", dir / "elsewhere/moved");
+    converter.Send("x");  // one of the two goes on and is renamed into place
+    ASSERT_TRUE(AppearsWithinAMinute({dir / "elsewhere/moved/p0.ico", dir / "elsewhere/moved/p1.ico"}));
+    const int status = converter.Stop(SIGTERM);
+    ASSERT_TRUE(WIFSIGNALED(status)) << status;
+    EXPECT_EQ(WTERMSIG(status), SIGTERM);
+    EXPECT_TRUE(Contents(dir / "out").empty());
+    const auto moved = Contents(dir / "elsewhere/moved");
+    ASSERT_EQ(moved.size(), 1u);
+    EXPECT_TRUE(moved.begin()->first == "p0.ico" || moved.begin()->first == "p1.ico") << moved.begin()->first;
+    EXPECT_EQ(moved.begin()->second.size(), 6u + 16 + 1128);
+}
+
+// A run killed outright leaves its temporary file; the next run writing that
+// icon removes it, but not the temporary file of a run still writing, nor
+// anything that is not of the temporary-name pattern exactly.
+TEST(Png2icoReplacement, StaleTemporaryFilesGoButLiveOnesAndLookalikesStay) {
+    TempDir dir;
+    fs::create_directories(dir / "in");
+    fs::create_directories(dir / "out");
+    WriteDetailedPicture(dir / "in/a.png", 32, 8);
+    const auto args = Args({"16 32bpp"}, "in", "out");
+    HeldConverter alive(args, dir.path());
+    const auto aliveTemps = alive.WaitForTempFiles(1);
+    ASSERT_EQ(aliveTemps.size(), 1u);
+    std::string staleTemp;
+    {
+        HeldConverter killed(args, dir.path());
+        const auto temps = killed.WaitForTempFiles(1);
+        ASSERT_EQ(temps.size(), 1u);
+        staleTemp = temps[0];
+        const int status = killed.Stop(SIGKILL);
+        ASSERT_TRUE(WIFSIGNALED(status)) << status;
+    }
+    ASSERT_TRUE(fs::exists(dir / staleTemp));
+    ASSERT_TRUE(fs::exists(dir / aliveTemps[0])) << "the killed run removed a live temporary file";
+    const std::vector<std::string> lookalikes = {".a.ico.abcdefg", ".a.ico.abcdefghi", ".a.ico.abc-efgh", "a.ico.abcdefgh",
+                                                 ".a.ico.abcdefgh.", "..a.ico.abcdefgh", ".b.ico.abcdefgh"};
+    for (const auto& name : lookalikes)
+        testsupport::WriteText(dir / "out" / name, "keep");
+    fs::create_directory(dir / "out/.a.ico.Folder12");
+    fs::create_symlink(dir / "victim", dir / "out/.a.ico.Symlink1");
+    ASSERT_EQ(::mkfifo((dir / "out/.a.ico.Fifo1234").c_str(), 0644), 0);
+
+    const auto r = Png2ico(args, dir.path());
+    EXPECT_NE(r.out.find("in/a.png ..[OK]\n"), std::string::npos) << r.out;
+    EXPECT_FALSE(fs::exists(dir / staleTemp));
+    EXPECT_TRUE(fs::exists(dir / aliveTemps[0]));
+    for (const auto& name : lookalikes)
+        EXPECT_EQ(testsupport::ReadText(dir / "out" / name), "keep") << name;
+    EXPECT_TRUE(fs::is_directory(dir / "out/.a.ico.Folder12"));
+    EXPECT_TRUE(fs::is_symlink(dir / "out/.a.ico.Symlink1"));
+    EXPECT_TRUE(fs::is_fifo(dir / "out/.a.ico.Fifo1234"));
+    EXPECT_EQ(fs::file_size(dir / "out/a.ico"), 6u + 16 + 1128);
 }
 
 // Two converters into one folder at once, with different sizes: whichever
