@@ -1,6 +1,7 @@
 #include "libs/imaging/Resampler.h"
 
 #include "libs/imaging/BicubicWeights.h"
+#include "libs/imaging/ResampleKernels.h"
 #include "libs/imaging/RowWindow.h"
 
 #include <algorithm>
@@ -32,7 +33,8 @@ constexpr size_t kFullLevelBytes = size_t{4} << 20;
 // pixel of the row in between is stored once per four rows rather than once
 // per row; the taps of weight 0 at the ends (the picture's edges) are skipped.
 template <typename RowAt>
-void VerticalPass(RowAt&& rowAt, int32_t first, const float* weights, int32_t taps, int32_t width, Vec4* out) {
+void VerticalPass(const ResampleKernels& kernels, RowAt&& rowAt, int32_t first, const float* weights, int32_t taps,
+                  int32_t width, Vec4* out) {
     int32_t begin = 0;
     int32_t end = taps;
     while (end > 1 && weights[end - 1] == 0.0f)
@@ -47,36 +49,7 @@ void VerticalPass(RowAt&& rowAt, int32_t first, const float* weights, int32_t ta
             r[i] = k + i < end ? rowAt(first + k + i) : r[0];
             w[i] = k + i < end ? weights[k + i] : 0.0f;
         }
-        const Vec4 w0 = Splat(w[0]), w1 = Splat(w[1]), w2 = Splat(w[2]), w3 = Splat(w[3]);
-        if (k == begin) {
-            for (int32_t x = 0; x < width; ++x)
-                out[x] = (r[0][x] * w0 + r[1][x] * w1) + (r[2][x] * w2 + r[3][x] * w3);
-        } else {
-            for (int32_t x = 0; x < width; ++x)
-                out[x] += (r[0][x] * w0 + r[1][x] * w1) + (r[2][x] * w2 + r[3][x] * w3);
-        }
-    }
-}
-
-// The horizontal pass over one row, straight into the target's bytes. Two
-// sums per pixel, over the even and the odd taps, halve the chain of
-// dependent additions. The weights are kept once per target pixel and
-// spread to the four channels as they are used.
-void HorizontalPass(const Vec4* in, const AxisWeights& table, int32_t width, uint8_t* out) {
-    const int32_t taps = table.taps;
-    for (int32_t d = 0; d < width; ++d) {
-        const Vec4* p = in + table.first[d];
-        const float* w = table.weights.data() + static_cast<size_t>(d) * taps;
-        Vec4 even = Splat(0.0f);
-        Vec4 odd = Splat(0.0f);
-        int32_t k = 0;
-        for (; k + 1 < taps; k += 2) {
-            even += p[k] * Splat(w[k]);
-            odd += p[k + 1] * Splat(w[k + 1]);
-        }
-        if (k < taps)
-            even += p[k] * Splat(w[k]);
-        StoreStraight(even + odd, out + 4 * d);
+        kernels.rowGroup(r, w, width, k != begin, out);
     }
 }
 
@@ -92,7 +65,8 @@ int32_t AxisHalvings(double extent, int32_t target) {
 
 Resampler::Resampler(PixelView source) : Resampler(source, Options{}) {}
 
-Resampler::Resampler(PixelView source, Options options) : source_(source), options_(options) {}
+Resampler::Resampler(PixelView source, Options options)
+    : source_(source), options_(options), kernels_(&KernelsFor(options.path)) {}
 
 bool Resampler::Resample(const PixelTarget& target) {
     if (source_.bgra == nullptr || source_.width <= 0 || source_.height <= 0 || target.bgra == nullptr ||
@@ -194,8 +168,9 @@ void Resampler::Filter(const PixelTarget& target, const Reduction& reduction) {
     if (level) {
         const auto rowAt = [level](int32_t y) { return level->row(y); };
         for (int32_t y = 0; y < target.height; ++y, weights += rows.taps) {
-            VerticalPass(rowAt, rows.first[y], weights, rows.taps, width, between.data());
-            HorizontalPass(between.data(), columns, target.width, target.row(y));
+            VerticalPass(*kernels_, rowAt, rows.first[y], weights, rows.taps, width, between.data());
+            kernels_->columns(between.data(), columns.first.data(), columns.weights.data(), columns.taps, target.width,
+                           target.row(y));
         }
         return;
     }
@@ -206,8 +181,9 @@ void Resampler::Filter(const PixelTarget& target, const Reduction& reduction) {
     RowWindow window(source_, std::max(budget, std::min(kRowsPerGroup, rows.taps)));
     const auto rowAt = [&window](int32_t y) { return window.row(y); };
     for (int32_t y = 0; y < target.height; ++y, weights += rows.taps) {
-        VerticalPass(rowAt, rows.first[y], weights, rows.taps, width, between.data());
-        HorizontalPass(between.data(), columns, target.width, target.row(y));
+        VerticalPass(*kernels_, rowAt, rows.first[y], weights, rows.taps, width, between.data());
+        kernels_->columns(between.data(), columns.first.data(), columns.weights.data(), columns.taps, target.width,
+                           target.row(y));
     }
 }
 

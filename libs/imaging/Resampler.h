@@ -5,7 +5,8 @@
 //
 // Filtering works on premultiplied floats, so transparent pixels lend no
 // colour to their neighbours, and comes back to straight alpha at the end.
-// Separable: the vertical pass first, then the horizontal one, row by row.
+// Separable: the vertical pass first, then the horizontal one, row by row,
+// their inner loops in SSE2 or AVX2 with the same bytes either way.
 // When shrinking the kernel widens by the scale factor; at the picture's
 // edges the weights are renormalised over the pixels inside it; pixel centres
 // are aligned, so an unscaled picture comes out unchanged. To keep large
@@ -21,6 +22,7 @@
 
 #include "libs/imaging/PixelView.h"
 #include "libs/imaging/PremultipliedLevel.h"
+#include "libs/imaging/ResampleKernels.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -34,6 +36,8 @@ public:
         // Halve with a box filter first when shrinking by 3 or more. Off
         // gives the plain widened kernel at every factor (slower).
         bool boxPrereduce = true;
+        // The same bytes on every path; the choice only exists for tests.
+        SimdPath path = FastestSimdPath();
     };
 
     // The source pixels must stay valid and unchanged while this is in use.
@@ -45,6 +49,9 @@ public:
     // with the target unspecified, for an empty source or target or when
     // memory cannot be had.
     [[nodiscard]] bool Resample(const PixelTarget& target);
+
+    // The loops the filter and the mask run on.
+    const ResampleKernels& kernels() const { return *kernels_; }
 
     // Bytes held by the shared halved levels.
     size_t levelBytes() const;
@@ -69,6 +76,7 @@ private:
 
     PixelView source_;
     Options options_;
+    const ResampleKernels* kernels_;
     std::vector<PremultipliedLevel> levels_;  // levels_[k] is halved k + 1 times, once built
     PremultipliedLevel full_;                 // not halved; built only for small pictures
     struct OneAxis {
