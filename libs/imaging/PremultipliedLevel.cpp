@@ -135,19 +135,15 @@ PremultipliedLevel HalveLevel(const PremultipliedLevel& level) {
     return out;
 }
 
-PremultipliedLevel PremultiplyStraight(const PixelView& source) {
+PremultipliedLevel PremultiplyStraight(const PixelView& source, const ResampleKernels& kernels) {
     PremultipliedLevel out;
     out.width = source.width;
     out.height = source.height;
     out.extentX = source.width;
     out.extentY = source.height;
     out.pixels.reset(new Vec4[static_cast<size_t>(out.width) * out.height]);
-    for (int32_t y = 0; y < source.height; ++y) {
-        const uint8_t* in = source.row(y);
-        Vec4* row = RowOf(out, y);
-        for (int32_t x = 0; x < source.width; ++x)
-            row[x] = LoadPremultiplied(in + 4 * x);
-    }
+    for (int32_t y = 0; y < source.height; ++y)
+        kernels.premultiply(source.row(y), source.width, RowOf(out, y));
     return out;
 }
 

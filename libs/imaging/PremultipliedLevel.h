@@ -4,6 +4,7 @@
 
 #include "libs/imaging/PixelVector.h"
 #include "libs/imaging/PixelView.h"
+#include "libs/imaging/ResampleKernels.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -43,6 +44,6 @@ PremultipliedLevel ReduceAxisStraight(const PixelView& source, bool acrossX, int
 PremultipliedLevel ReduceAxisLevel(const PremultipliedLevel& level, bool acrossX, int32_t halvings);
 // The picture itself in premultiplied floats, not halved: worth holding only
 // for small pictures that several sizes filter at full resolution.
-PremultipliedLevel PremultiplyStraight(const PixelView& source);
+PremultipliedLevel PremultiplyStraight(const PixelView& source, const ResampleKernels& kernels);
 
 } // namespace imaging

@@ -12,6 +12,18 @@ namespace {
 
 // Plain scalar code, lane by lane, in the order the vector versions use.
 
+void PremultiplyPortable(const uint8_t* bgra, int32_t width, Vec4* out) {
+    for (int32_t x = 0; x < width; ++x) {
+        const uint8_t* in = bgra + 4 * x;
+        const float alpha = in[3];
+        for (int c = 0; c < 4; ++c) {
+            const float perAlpha = c < 3 ? 1.0f / 255.0f : 0.0f;
+            const float alphaLane = c < 3 ? 0.0f : 1.0f;
+            out[x][c] = static_cast<float>(in[c]) * (alpha * perAlpha + alphaLane);
+        }
+    }
+}
+
 void RowGroupPortable(const Vec4* const* rows, const float* weights, int32_t width, bool accumulate, Vec4* out) {
     for (int32_t x = 0; x < width; ++x)
         for (int c = 0; c < 4; ++c) {
@@ -64,11 +76,16 @@ void MaskPortable(const uint8_t* bgra, size_t pixels, uint8_t opaqueFrom, uint8_
         transparent[i] = bgra[4 * i + 3] < opaqueFrom ? 1 : 0;
 }
 
-constexpr ResampleKernels kPortable = {RowGroupPortable, ColumnsPortable, MaskPortable};
+constexpr ResampleKernels kPortable = {PremultiplyPortable, RowGroupPortable, ColumnsPortable, MaskPortable};
 
 #if defined(__SSE2__)
 
 // One pixel per register: the compiler's vector extensions are SSE2 here.
+
+void PremultiplySse2(const uint8_t* bgra, int32_t width, Vec4* out) {
+    for (int32_t x = 0; x < width; ++x)
+        out[x] = LoadPremultiplied(bgra + 4 * x);
+}
 
 template <bool Accumulate>
 void RowGroupVec4(const Vec4* const* rows, const float* weights, int32_t width, Vec4* out) {
@@ -121,7 +138,7 @@ void MaskSse2(const uint8_t* bgra, size_t pixels, uint8_t opaqueFrom, uint8_t* t
     MaskPortable(bgra + 4 * i, pixels - i, opaqueFrom, transparent + i);
 }
 
-constexpr ResampleKernels kSse2 = {RowGroupSse2, ColumnsSse2, MaskSse2};
+constexpr ResampleKernels kSse2 = {PremultiplySse2, RowGroupSse2, ColumnsSse2, MaskSse2};
 
 #endif
 

@@ -15,6 +15,9 @@ namespace imaging {
 enum class SimdPath { kPortable, kSse2, kAvx2 };
 
 struct ResampleKernels {
+    // One row of straight-alpha bytes to premultiplied floats, as
+    // LoadPremultiplied does it pixel by pixel.
+    void (*premultiply)(const uint8_t* bgra, int32_t width, Vec4* out);
     // out[x] = (rows[0][x] w0 + rows[1][x] w1) + (rows[2][x] w2 + rows[3][x] w3),
     // added to what out[x] holds when `accumulate`.
     void (*rowGroup)(const Vec4* const* rows, const float* weights, int32_t width, bool accumulate, Vec4* out);

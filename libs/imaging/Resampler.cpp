@@ -135,7 +135,7 @@ const PremultipliedLevel* Resampler::FullLevel() {
     if (bytes > kFullLevelBytes)
         return nullptr;
     if (!full_.pixels)
-        full_ = PremultiplyStraight(source_);
+        full_ = PremultiplyStraight(source_, *kernels_);
     return &full_;
 }
 
@@ -178,7 +178,7 @@ void Resampler::Filter(const PixelTarget& target, const Reduction& reduction) {
     // premultiplied rows, at least one group and at most a full window.
     const size_t rowBytes = static_cast<size_t>(width) * sizeof(Vec4);
     const auto budget = static_cast<int32_t>(std::min<size_t>(kWindowBytes / rowBytes, rows.taps));
-    RowWindow window(source_, std::max(budget, std::min(kRowsPerGroup, rows.taps)));
+    RowWindow window(source_, std::max(budget, std::min(kRowsPerGroup, rows.taps)), *kernels_);
     const auto rowAt = [&window](int32_t y) { return window.row(y); };
     for (int32_t y = 0; y < target.height; ++y, weights += rows.taps) {
         VerticalPass(*kernels_, rowAt, rows.first[y], weights, rows.taps, width, between.data());
