@@ -17,7 +17,11 @@ Exit status: 1 when a tool could not run at all (or png2ico is missing),
 else 0. Missing peers are reported and skipped; targets are printed, never
 enforced.
 
-usage: compare.py --png2ico PATH --corpus DIR --work DIR [--stage-times PATH] [--repeats N]
+usage: compare.py --png2ico PATH --corpus DIR --work DIR [--stage-times PATH]
+                  [--baseline-stage-times PATH] [--repeats N]
+
+--baseline-stage-times: stage_times of an earlier build (say, of the main branch),
+run right after ours on the same corpus, to set our resample + mask stage against it.
 """
 import argparse
 import os
@@ -34,7 +38,8 @@ TIME = "/usr/bin/time"
 MOGRIFY = "/usr/bin/mogrify"  # /usr/local/bin may hold a stand-in, not ImageMagick
 PYTHON = "/usr/bin/python3"    # the system Python, which has Pillow
 SPEED_TARGET = 3.0             # png2ico -j 1 against the fastest single-threaded peer
-MAGICK_TARGETS = {"small": 5.5, "large": 9.0}  # png2ico -j 1 against ImageMagick on one thread
+MAGICK_TARGETS = {"small": 9.0, "large": 12.5}  # png2ico -j 1 against ImageMagick on one thread
+RESAMPLE_TARGET = 3.0          # resample + mask against an earlier build's, same corpus, same run
 PNG2ICO_REPEATS = 7            # png2ico's runs are short: more of them make its best less noisy
 WORKERS_TARGET = 1.8           # png2ico's default workers against -j 1, on a 2-core machine
 MEMORY_PICTURES = 3            # png2ico's peak should stay near this many decoded pictures
@@ -288,7 +293,7 @@ def run_corpus(name, tools, args, scratch, baseline_kib):
         return not failed
     if args.stage_times:
         stages_ms = stage_breakdown(args.stage_times, source, os.path.join(args.work, "out", "stages", name),
-                                    args.repeats)
+                                    args.repeats, args.baseline_stage_times)
         failed |= stages_ms is None
         one = results.get(ONE_WORKER)  # the stages are timed on one thread
         if stages_ms is not None and usable(one):
@@ -306,7 +311,35 @@ def picture_edge(path):
     return int.from_bytes(header[16:20], "big")
 
 
-def stage_breakdown(binary, source, target, repeats):
+def stage_ms(output, stage):
+    """One stage's ms per picture from stage_times' table, or None."""
+    for line in output.splitlines():
+        if line.strip().startswith(stage + " "):
+            try:
+                return float(line.strip()[len(stage):].split()[0])
+            except (IndexError, ValueError):
+                return None
+    return None
+
+
+def baseline_resample(binary, ours_output, source, target, repeats):
+    """Runs an earlier build's stage_times and prints our resample + mask stage against its."""
+    shutil.rmtree(target, ignore_errors=True)
+    try:
+        done = subprocess.run([binary, source, target, str(repeats)], capture_output=True, text=True)
+    except OSError as error:
+        print("  baseline stage_times FAILED: %s" % error)
+        return
+    ours, theirs = stage_ms(ours_output, "resample + mask"), stage_ms(done.stdout, "resample + mask")
+    if done.returncode != 0 or not ours or not theirs:
+        print("  baseline stage_times FAILED (exit %d)" % done.returncode)
+        return
+    ratio = theirs / ours
+    print("  resample + mask, ms/pic: %.3f against the baseline build's %.3f: %.2fx faster  [target >= %.0fx: %s]"
+          % (ours, theirs, ratio, RESAMPLE_TARGET, "met" if ratio >= RESAMPLE_TARGET else "NOT met"))
+
+
+def stage_breakdown(binary, source, target, repeats, baseline=None):
     """Prints stage_times' table; returns its sum in ms per picture, or None when it failed."""
     shutil.rmtree(target, ignore_errors=True)
     try:
@@ -318,6 +351,8 @@ def stage_breakdown(binary, source, target, repeats):
     if done.returncode != 0:
         print("  stage_times FAILED (exit %d): %s" % (done.returncode, done.stderr.strip()[:300]))
         return None
+    if baseline:
+        baseline_resample(baseline, done.stdout, source, target + "-baseline", repeats)
     sums = [line.split() for line in done.stdout.splitlines() if line.split()[:1] == ["sum"]]
     try:
         return float(sums[-1][1])
@@ -348,6 +383,7 @@ def main():
     parser.add_argument("--corpus", required=True)
     parser.add_argument("--work", required=True)
     parser.add_argument("--stage-times")
+    parser.add_argument("--baseline-stage-times")
     parser.add_argument("--repeats", type=int, default=3)
     parser.add_argument("--peers-only", action="store_true", help="leave png2ico out (to try the peers)")
     args = parser.parse_args()

@@ -6,8 +6,10 @@
 # usage: bench/run.sh BUILD_DIR [--peers-only]
 #   BUILD_DIR   a release build holding png2ico/png2ico (and bench/stage_times)
 #   --peers-only  time only the peers (while png2ico is not built)
-# Environment: BENCH_REPEATS (default 3), BENCH_SHAPES_TIMEOUT (seconds per
-# picture of the shapes set, default 120).
+# Environment: BENCH_REPEATS (default 3); BENCH_SHAPES_TIMEOUT (seconds per
+# picture of the shapes set, default 120); BENCH_BASELINE, a release build of an
+# earlier version (say, of the main branch) whose bench/stage_times is run on
+# the same corpus to set the resample + mask stage against.
 #
 # The corpus is generated into BUILD_DIR/bench-data/corpus once and reused; the
 # icons go to BUILD_DIR/bench-data/out/<tool>/. Exits non-zero only when a tool
@@ -48,6 +50,9 @@ if [ ${#extra[@]} -eq 0 ]; then
     extra+=(--stage-times "$stage_times")
   else
     echo "bench: $stage_times is not built; no stage breakdown"
+  fi
+  if [ -n "${BENCH_BASELINE:-}" ] && [ -x "$BENCH_BASELINE/bench/stage_times" ]; then
+    extra+=(--baseline-stage-times "$BENCH_BASELINE/bench/stage_times")
   fi
 fi
 

@@ -51,7 +51,7 @@ void UseAllocationLimit(int64_t maxPixels) {
 }
 
 // Mask threshold for depths that store no alpha.
-constexpr int kOpaqueFromAlpha = 127;
+constexpr uint8_t kOpaqueFromAlpha = 127;
 
 bool WithinPixelLimit(const QSize& size, int64_t maxPixels) {
     return size.width() > 0 && size.height() > 0 && int64_t{size.width()} * size.height() <= maxPixels;
@@ -147,15 +147,15 @@ std::unique_ptr<SourcePicture> Decode(QIODevice* device, int64_t maxPixels) {
     return SourcePicture::FromImage(std::move(image));
 }
 
-void MakeMask(const icofile::ColourBitmap& colour, int32_t bitsPerPixel, icofile::MaskBitmap* mask) {
+void MakeMask(const ResampleKernels& kernels, const icofile::ColourBitmap& colour, int32_t bitsPerPixel,
+              icofile::MaskBitmap* mask) {
     mask->width = colour.width;
     mask->height = colour.height;
     mask->transparent.resize(static_cast<size_t>(colour.width) * colour.height);
     // With an alpha channel only the fully transparent pixels are masked;
     // without one every pixel below half opacity is.
-    const int opaqueFrom = bitsPerPixel == 32 ? 1 : kOpaqueFromAlpha;
-    for (size_t i = 0; i < mask->transparent.size(); ++i)
-        mask->transparent[i] = colour.bgra[4 * i + 3] < opaqueFrom ? 1 : 0;
+    const uint8_t opaqueFrom = bitsPerPixel == 32 ? 1 : kOpaqueFromAlpha;
+    kernels.mask(colour.bgra.data(), mask->transparent.size(), opaqueFrom, mask->transparent.data());
 }
 
 } // namespace
@@ -231,7 +231,7 @@ bool MakeIconBitmaps(SourcePicture& source, int32_t size, int32_t bitsPerPixel, 
         if (!source.resampler().Resample(PixelTarget{canvas.bgra.data(), size, size, ptrdiff_t{size} * 4}))
             return false;
         icofile::MaskBitmap bits;
-        MakeMask(canvas, bitsPerPixel, &bits);
+        MakeMask(source.resampler().kernels(), canvas, bitsPerPixel, &bits);
         colour = std::move(canvas);
         mask = std::move(bits);
         return true;

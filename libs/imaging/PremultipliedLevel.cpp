@@ -1,5 +1,6 @@
 #include "libs/imaging/PremultipliedLevel.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace imaging {
@@ -41,7 +42,64 @@ Vec4* RowOf(PremultipliedLevel& level, int32_t y) { return level.pixels.get() + 
 // The rows of the next level down: 2y and 2y + 1, or 2y twice at an odd end.
 int32_t LowerRow(int32_t y, int32_t rows) { return 2 * y + 1 < rows ? 2 * y + 1 : 2 * y; }
 
+// Box averages of `block` consecutive pixels of one axis; `rowAt(y)` gives a
+// row and `load(row, x)` a premultiplied pixel of the picture being reduced.
+template <typename RowAt, typename Load>
+PremultipliedLevel ReduceAxis(RowAt rowAt, Load load, int32_t columns, int32_t rows, double extentX,
+                              double extentY, bool acrossX, int32_t halvings) {
+    const int64_t block = int64_t{1} << halvings;
+    const auto reduced = [block](int32_t pixels) { return static_cast<int32_t>((pixels + block - 1) / block); };
+    PremultipliedLevel out;
+    out.width = acrossX ? reduced(columns) : columns;
+    out.height = acrossX ? rows : reduced(rows);
+    out.extentX = acrossX ? extentX / static_cast<double>(block) : extentX;
+    out.extentY = acrossX ? extentY : extentY / static_cast<double>(block);
+    out.pixels.reset(new Vec4[static_cast<size_t>(out.width) * out.height]);
+    if (acrossX) {
+        for (int32_t y = 0; y < rows; ++y) {
+            const auto in = rowAt(y);
+            Vec4* row = RowOf(out, y);
+            for (int32_t i = 0; i < out.width; ++i) {
+                const int64_t start = i * block;
+                const int64_t end = std::min<int64_t>(start + block, columns);
+                Vec4 sum = load(in, static_cast<int32_t>(start));
+                for (int64_t x = start + 1; x < end; ++x)
+                    sum += load(in, static_cast<int32_t>(x));
+                row[i] = sum * Splat(1.0f / static_cast<float>(end - start));
+            }
+        }
+        return out;
+    }
+    for (int32_t i = 0; i < out.height; ++i) {
+        const int64_t start = i * block;
+        const int64_t end = std::min<int64_t>(start + block, rows);
+        Vec4* row = RowOf(out, i);
+        const auto first = rowAt(static_cast<int32_t>(start));
+        for (int32_t x = 0; x < columns; ++x)
+            row[x] = load(first, x);
+        for (int64_t y = start + 1; y < end; ++y) {
+            const auto in = rowAt(static_cast<int32_t>(y));
+            for (int32_t x = 0; x < columns; ++x)
+                row[x] += load(in, x);
+        }
+        const Vec4 scale = Splat(1.0f / static_cast<float>(end - start));
+        for (int32_t x = 0; x < columns; ++x)
+            row[x] *= scale;
+    }
+    return out;
+}
+
 } // namespace
+
+PremultipliedLevel ReduceAxisStraight(const PixelView& source, bool acrossX, int32_t halvings) {
+    return ReduceAxis([&source](int32_t y) { return source.row(y); }, LoadStraight, source.width, source.height,
+                      source.width, source.height, acrossX, halvings);
+}
+
+PremultipliedLevel ReduceAxisLevel(const PremultipliedLevel& level, bool acrossX, int32_t halvings) {
+    return ReduceAxis([&level](int32_t y) { return level.row(y); }, LoadFloat, level.width, level.height,
+                      level.extentX, level.extentY, acrossX, halvings);
+}
 
 PremultipliedLevel HalveStraight(const PixelView& source) {
     PremultipliedLevel out = HalfOf(source.width, source.height, source.width, source.height);
@@ -77,19 +135,15 @@ PremultipliedLevel HalveLevel(const PremultipliedLevel& level) {
     return out;
 }
 
-PremultipliedLevel PremultiplyStraight(const PixelView& source) {
+PremultipliedLevel PremultiplyStraight(const PixelView& source, const ResampleKernels& kernels) {
     PremultipliedLevel out;
     out.width = source.width;
     out.height = source.height;
     out.extentX = source.width;
     out.extentY = source.height;
     out.pixels.reset(new Vec4[static_cast<size_t>(out.width) * out.height]);
-    for (int32_t y = 0; y < source.height; ++y) {
-        const uint8_t* in = source.row(y);
-        Vec4* row = RowOf(out, y);
-        for (int32_t x = 0; x < source.width; ++x)
-            row[x] = LoadPremultiplied(in + 4 * x);
-    }
+    for (int32_t y = 0; y < source.height; ++y)
+        kernels.premultiply(source.row(y), source.width, RowOf(out, y));
     return out;
 }
 

@@ -4,6 +4,7 @@
 
 #include "libs/imaging/PixelVector.h"
 #include "libs/imaging/PixelView.h"
+#include "libs/imaging/ResampleKernels.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -34,8 +35,15 @@ PremultipliedLevel HalveStraight(const PixelView& source);
 // sixteenth of their pixels in floats.
 PremultipliedLevel QuarterStraight(const PixelView& source);
 PremultipliedLevel HalveLevel(const PremultipliedLevel& level);
+// One axis (x when `acrossX`, else y) shrunk by 2^halvings with a box: each
+// pixel the plain average of that many, the last of what is left over, so
+// the extent on that axis is divided exactly. Only ever as large as the
+// reduced picture: a very wide or tall source is read once, never held in
+// floats at a size in between.
+PremultipliedLevel ReduceAxisStraight(const PixelView& source, bool acrossX, int32_t halvings);
+PremultipliedLevel ReduceAxisLevel(const PremultipliedLevel& level, bool acrossX, int32_t halvings);
 // The picture itself in premultiplied floats, not halved: worth holding only
 // for small pictures that several sizes filter at full resolution.
-PremultipliedLevel PremultiplyStraight(const PixelView& source);
+PremultipliedLevel PremultiplyStraight(const PixelView& source, const ResampleKernels& kernels);
 
 } // namespace imaging

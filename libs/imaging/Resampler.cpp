@@ -1,6 +1,7 @@
 #include "libs/imaging/Resampler.h"
 
 #include "libs/imaging/BicubicWeights.h"
+#include "libs/imaging/ResampleKernels.h"
 #include "libs/imaging/RowWindow.h"
 
 #include <algorithm>
@@ -32,7 +33,8 @@ constexpr size_t kFullLevelBytes = size_t{4} << 20;
 // pixel of the row in between is stored once per four rows rather than once
 // per row; the taps of weight 0 at the ends (the picture's edges) are skipped.
 template <typename RowAt>
-void VerticalPass(RowAt&& rowAt, int32_t first, const float* weights, int32_t taps, int32_t width, Vec4* out) {
+void VerticalPass(const ResampleKernels& kernels, RowAt&& rowAt, int32_t first, const float* weights, int32_t taps,
+                  int32_t width, Vec4* out) {
     int32_t begin = 0;
     int32_t end = taps;
     while (end > 1 && weights[end - 1] == 0.0f)
@@ -47,52 +49,24 @@ void VerticalPass(RowAt&& rowAt, int32_t first, const float* weights, int32_t ta
             r[i] = k + i < end ? rowAt(first + k + i) : r[0];
             w[i] = k + i < end ? weights[k + i] : 0.0f;
         }
-        const Vec4 w0 = Splat(w[0]), w1 = Splat(w[1]), w2 = Splat(w[2]), w3 = Splat(w[3]);
-        if (k == begin) {
-            for (int32_t x = 0; x < width; ++x)
-                out[x] = (r[0][x] * w0 + r[1][x] * w1) + (r[2][x] * w2 + r[3][x] * w3);
-        } else {
-            for (int32_t x = 0; x < width; ++x)
-                out[x] += (r[0][x] * w0 + r[1][x] * w1) + (r[2][x] * w2 + r[3][x] * w3);
-        }
+        kernels.rowGroup(r, w, width, k != begin, out);
     }
 }
 
-// The horizontal pass over one row, straight into the target's bytes. Two
-// sums per pixel, over the even and the odd taps, halve the chain of
-// dependent additions.
-// `weights` holds each tap's weight in all four lanes, so that a tap is one
-// load, one multiply and one add.
-void HorizontalPass(const Vec4* in, const AxisWeights& table, const Vec4* weights, int32_t width, uint8_t* out) {
-    const int32_t taps = table.taps;
-    for (int32_t d = 0; d < width; ++d) {
-        const Vec4* p = in + table.first[d];
-        const Vec4* w = weights + static_cast<size_t>(d) * taps;
-        Vec4 even = Splat(0.0f);
-        Vec4 odd = Splat(0.0f);
-        int32_t k = 0;
-        for (; k + 1 < taps; k += 2) {
-            even += p[k] * w[k];
-            odd += p[k + 1] * w[k + 1];
-        }
-        if (k < taps)
-            even += p[k] * w[k];
-        StoreStraight(even + odd, out + 4 * d);
-    }
-}
-
-std::vector<Vec4> SplatWeights(const AxisWeights& table) {
-    std::vector<Vec4> out(table.weights.size());
-    for (size_t i = 0; i < out.size(); ++i)
-        out[i] = Splat(table.weights[i]);
-    return out;
+// Halvings of one axis while what is left to shrink is 3 or more.
+int32_t AxisHalvings(double extent, int32_t target) {
+    int32_t halvings = 0;
+    for (; extent >= kPrereduceFactor * target; extent /= 2.0)
+        ++halvings;
+    return halvings;
 }
 
 } // namespace
 
 Resampler::Resampler(PixelView source) : Resampler(source, Options{}) {}
 
-Resampler::Resampler(PixelView source, Options options) : source_(source), options_(options) {}
+Resampler::Resampler(PixelView source, Options options)
+    : source_(source), options_(options), kernels_(&KernelsFor(options.path)) {}
 
 bool Resampler::Resample(const PixelTarget& target) {
     if (source_.bgra == nullptr || source_.width <= 0 || source_.height <= 0 || target.bgra == nullptr ||
@@ -102,18 +76,11 @@ bool Resampler::Resample(const PixelTarget& target) {
         Copy(target);
         return true;
     }
-    int32_t halvings = 0;
-    if (options_.boxPrereduce) {
-        double extentX = source_.width;
-        double extentY = source_.height;
-        while (extentX >= kPrereduceFactor * target.width && extentY >= kPrereduceFactor * target.height) {
-            extentX /= 2.0;
-            extentY /= 2.0;
-            ++halvings;
-        }
-    }
+    const Reduction reduction = options_.boxPrereduce
+                                    ? PlanReduction(source_.width, source_.height, target.width, target.height)
+                                    : Reduction{};
     try {
-        Filter(target, halvings);
+        Filter(target, reduction);
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -124,7 +91,14 @@ size_t Resampler::levelBytes() const {
     size_t bytes = full_.pixels ? full_.bytes() : 0;
     for (const auto& level : levels_)
         bytes += level.bytes();
+    for (const auto& one : oneAxis_)
+        bytes += one.level.bytes();
     return bytes;
+}
+
+Resampler::Reduction Resampler::PlanReduction(int32_t sourceWidth, int32_t sourceHeight, int32_t targetWidth,
+                                              int32_t targetHeight) {
+    return Reduction{AxisHalvings(sourceWidth, targetWidth), AxisHalvings(sourceHeight, targetHeight)};
 }
 
 // Unscaled: the pixels as they are, but fully transparent ones cleared, as
@@ -161,26 +135,42 @@ const PremultipliedLevel* Resampler::FullLevel() {
     if (bytes > kFullLevelBytes)
         return nullptr;
     if (!full_.pixels)
-        full_ = PremultiplyStraight(source_);
+        full_ = PremultiplyStraight(source_, *kernels_);
     return &full_;
 }
 
-void Resampler::Filter(const PixelTarget& target, int32_t halvings) {
-    const PremultipliedLevel* level = halvings > 0 ? &Level(halvings) : FullLevel();
+const PremultipliedLevel& Resampler::OneAxisLevel(const Reduction& reduction) {
+    for (const auto& one : oneAxis_)
+        if (one.reduction.halvingsX == reduction.halvingsX && one.reduction.halvingsY == reduction.halvingsY)
+            return one.level;
+    const int32_t both = std::min(reduction.halvingsX, reduction.halvingsY);
+    const bool acrossX = reduction.halvingsX > reduction.halvingsY;
+    const int32_t more = acrossX ? reduction.halvingsX - both : reduction.halvingsY - both;
+    const PremultipliedLevel* base = both > 0 ? &Level(both) : FullLevel();
+    PremultipliedLevel level =
+        base ? ReduceAxisLevel(*base, acrossX, more) : ReduceAxisStraight(source_, acrossX, more);
+    oneAxis_.push_back(OneAxis{reduction, std::move(level)});
+    return oneAxis_.back().level;
+}
+
+void Resampler::Filter(const PixelTarget& target, const Reduction& reduction) {
+    const PremultipliedLevel* level = reduction.halvingsX != reduction.halvingsY ? &OneAxisLevel(reduction)
+                                      : reduction.halvingsX > 0                 ? &Level(reduction.halvingsX)
+                                                                                : FullLevel();
     const int32_t width = level ? level->width : source_.width;
     const int32_t height = level ? level->height : source_.height;
     const AxisWeights columns =
         MakeAxisWeights(width, level ? level->extentX : source_.width, target.width);
     const AxisWeights rows = MakeAxisWeights(height, level ? level->extentY : source_.height, target.height);
 
-    const std::vector<Vec4> columnWeights = SplatWeights(columns);
     std::vector<Vec4> between(width);
     const float* weights = rows.weights.data();
     if (level) {
         const auto rowAt = [level](int32_t y) { return level->row(y); };
         for (int32_t y = 0; y < target.height; ++y, weights += rows.taps) {
-            VerticalPass(rowAt, rows.first[y], weights, rows.taps, width, between.data());
-            HorizontalPass(between.data(), columns, columnWeights.data(), target.width, target.row(y));
+            VerticalPass(*kernels_, rowAt, rows.first[y], weights, rows.taps, width, between.data());
+            kernels_->columns(between.data(), columns.first.data(), columns.weights.data(), columns.taps, target.width,
+                           target.row(y));
         }
         return;
     }
@@ -188,11 +178,12 @@ void Resampler::Filter(const PixelTarget& target, int32_t halvings) {
     // premultiplied rows, at least one group and at most a full window.
     const size_t rowBytes = static_cast<size_t>(width) * sizeof(Vec4);
     const auto budget = static_cast<int32_t>(std::min<size_t>(kWindowBytes / rowBytes, rows.taps));
-    RowWindow window(source_, std::max(budget, std::min(kRowsPerGroup, rows.taps)));
+    RowWindow window(source_, std::max(budget, std::min(kRowsPerGroup, rows.taps)), *kernels_);
     const auto rowAt = [&window](int32_t y) { return window.row(y); };
     for (int32_t y = 0; y < target.height; ++y, weights += rows.taps) {
-        VerticalPass(rowAt, rows.first[y], weights, rows.taps, width, between.data());
-        HorizontalPass(between.data(), columns, columnWeights.data(), target.width, target.row(y));
+        VerticalPass(*kernels_, rowAt, rows.first[y], weights, rows.taps, width, between.data());
+        kernels_->columns(between.data(), columns.first.data(), columns.weights.data(), columns.taps, target.width,
+                           target.row(y));
     }
 }
 

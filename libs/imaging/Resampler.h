@@ -5,19 +5,24 @@
 //
 // Filtering works on premultiplied floats, so transparent pixels lend no
 // colour to their neighbours, and comes back to straight alpha at the end.
-// Separable: the vertical pass first, then the horizontal one, row by row.
+// Separable: the vertical pass first, then the horizontal one, row by row,
+// their inner loops in SSE2 or AVX2 with the same bytes either way.
 // When shrinking the kernel widens by the scale factor; at the picture's
 // edges the weights are renormalised over the pixels inside it; pixel centres
 // are aligned, so an unscaled picture comes out unchanged. To keep large
-// reductions cheap, the picture is first halved with a 2 x 2 box while both
-// axes still shrink by 3 or more; the halved levels are kept and shared by
-// all target sizes. The first halving also premultiplies, so the full-size
+// reductions cheap, each axis is first halved with a box while it still
+// shrinks by 3 or more: both at once with a 2 x 2 box as long as both do
+// (those levels are kept and shared by all target sizes), then the axis
+// left over on its own, by the power of two it has still to go in one box,
+// so that a very wide or tall picture costs what a square one of as many
+// pixels does. The first halving also premultiplies, so the full-size
 // picture is never held in floats, and when only smaller levels are wanted
 // the first one is never held whole either: the levels take at most about
 // 1.3 times the 8-bit picture's bytes, usually a third of that.
 
 #include "libs/imaging/PixelView.h"
 #include "libs/imaging/PremultipliedLevel.h"
+#include "libs/imaging/ResampleKernels.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -31,6 +36,8 @@ public:
         // Halve with a box filter first when shrinking by 3 or more. Off
         // gives the plain widened kernel at every factor (slower).
         bool boxPrereduce = true;
+        // The same bytes on every path; the choice only exists for tests.
+        SimdPath path = FastestSimdPath();
     };
 
     // The source pixels must stay valid and unchanged while this is in use.
@@ -43,20 +50,40 @@ public:
     // memory cannot be had.
     [[nodiscard]] bool Resample(const PixelTarget& target);
 
+    // The loops the filter and the mask run on.
+    const ResampleKernels& kernels() const { return *kernels_; }
+
     // Bytes held by the shared halved levels.
     size_t levelBytes() const;
+
+    // How often the box halves each axis before the kernel, for a source of
+    // `source` pixels stretched onto `target` pixels along each axis.
+    struct Reduction {
+        int32_t halvingsX = 0;
+        int32_t halvingsY = 0;
+    };
+    static Reduction PlanReduction(int32_t sourceWidth, int32_t sourceHeight, int32_t targetWidth,
+                                   int32_t targetHeight);
 
 private:
     void Copy(const PixelTarget& target) const;
     const PremultipliedLevel& Level(int32_t halvings);
     // The full-size picture in floats, kept only while it is small.
     const PremultipliedLevel* FullLevel();
-    void Filter(const PixelTarget& target, int32_t halvings);
+    // Halved on both axes alike, then one axis on its own; kept per plan.
+    const PremultipliedLevel& OneAxisLevel(const Reduction& reduction);
+    void Filter(const PixelTarget& target, const Reduction& reduction);
 
     PixelView source_;
     Options options_;
+    const ResampleKernels* kernels_;
     std::vector<PremultipliedLevel> levels_;  // levels_[k] is halved k + 1 times, once built
     PremultipliedLevel full_;                 // not halved; built only for small pictures
+    struct OneAxis {
+        Reduction reduction;
+        PremultipliedLevel level;
+    };
+    std::vector<OneAxis> oneAxis_;
 };
 
 } // namespace imaging

@@ -2,9 +2,10 @@
 
 namespace imaging {
 
-RowWindow::RowWindow(const PixelView& source, int32_t capacity)
+RowWindow::RowWindow(const PixelView& source, int32_t capacity, const ResampleKernels& kernels)
     : source_(source),
       capacity_(capacity),
+      kernels_(kernels),
       rows_(static_cast<size_t>(capacity) * source.width),
       held_(capacity, -1) {}
 
@@ -12,9 +13,7 @@ const Vec4* RowWindow::row(int32_t y) {
     const int32_t slot = y % capacity_;
     Vec4* out = rows_.data() + static_cast<size_t>(slot) * source_.width;
     if (held_[slot] != y) {
-        const uint8_t* in = source_.row(y);
-        for (int32_t x = 0; x < source_.width; ++x)
-            out[x] = LoadPremultiplied(in + 4 * x);
+        kernels_.premultiply(source_.row(y), source_.width, out);
         held_[slot] = y;
     }
     return out;

@@ -5,6 +5,7 @@
 
 #include "libs/imaging/PixelVector.h"
 #include "libs/imaging/PixelView.h"
+#include "libs/imaging/ResampleKernels.h"
 
 #include <cstdint>
 #include <vector>
@@ -16,13 +17,14 @@ public:
     // Holds `capacity` rows, row y in slot y % capacity, so any `capacity`
     // consecutive rows can be held at once; a row pushed out is made again
     // when asked for. Throws std::bad_alloc.
-    RowWindow(const PixelView& source, int32_t capacity);
+    RowWindow(const PixelView& source, int32_t capacity, const ResampleKernels& kernels);
 
     const Vec4* row(int32_t y);
 
 private:
     PixelView source_;
     int32_t capacity_;
+    const ResampleKernels& kernels_;
     std::vector<Vec4> rows_;
     std::vector<int32_t> held_;  // source row in each slot, -1 for none
 };

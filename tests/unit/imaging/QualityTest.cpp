@@ -66,14 +66,16 @@ TEST_P(ResamplerQuality, PlainKernelMatchesTheReference) {
         EXPECT_GE(Psnr(source, resampler, edge, edge, false), kMinPsnr) << "size " << edge;
 }
 
-// One axis shrunk far more than the other: the box halving does not apply,
-// and the rows the vertical pass reads no longer all fit in its window.
+// One axis shrunk far more than the other: after halving both axes alike the
+// box goes on along that axis alone.
 TEST(ResamplerQualityOneAxis, FarReductionOfOneAxisMatchesTheReference) {
     struct Case {
         int32_t sourceWidth, sourceHeight, width, height;
     };
     for (const Case c : {Case{1500, 1500, 1000, 1}, Case{1500, 1500, 1000, 2}, Case{7, 5000, 16, 16},
-                         Case{5000, 7, 16, 16}, Case{2, 30000, 1, 1}}) {
+                         Case{5000, 7, 16, 16}, Case{2, 30000, 1, 1}, Case{1000, 997, 333, 333},
+                         Case{37, 29, 40, 9}, Case{20000, 3, 64, 64}, Case{3, 20000, 48, 48},
+                         Case{1536, 1535, 256, 256}, Case{4097, 9, 1000, 9}}) {
         const Picture source = MakePattern(Pattern::PartialAlpha, c.sourceWidth, c.sourceHeight, 11);
         Resampler resampler(source.view());
         EXPECT_GE(Psnr(source, resampler, c.width, c.height, true), kMinPsnr)

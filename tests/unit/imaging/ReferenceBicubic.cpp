@@ -82,6 +82,26 @@ Plane Halve(const Plane& in) {
     return out;
 }
 
+// One axis averaged over blocks of `block` pixels, the last block over what
+// is left of it.
+Plane BoxAxis(const Plane& in, bool acrossX, int32_t block) {
+    const int32_t width = acrossX ? (in.width + block - 1) / block : in.width;
+    const int32_t height = acrossX ? in.height : (in.height + block - 1) / block;
+    Plane out{width, height, acrossX ? in.extentX / block : in.extentX, acrossX ? in.extentY : in.extentY / block,
+              std::vector<double>(static_cast<size_t>(width) * height * 4)};
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x)
+            for (int c = 0; c < 4; ++c) {
+                const int32_t from = (acrossX ? x : y) * block;
+                const int32_t to = std::min(from + block, acrossX ? in.width : in.height);
+                double sum = 0;
+                for (int32_t i = from; i < to; ++i)
+                    sum += acrossX ? in.at(i, y, c) : in.at(x, i, c);
+                out.at(x, y, c) = sum / (to - from);
+            }
+    return out;
+}
+
 } // namespace
 
 ReferenceResult ReferenceResample(const Picture& source, int32_t width, int32_t height, bool boxPrereduce) {
@@ -89,6 +109,18 @@ ReferenceResult ReferenceResample(const Picture& source, int32_t width, int32_t 
     if (width != source.width || height != source.height)
         while (boxPrereduce && plane.extentX >= 3.0 * width && plane.extentY >= 3.0 * height)
             plane = Halve(plane);
+    if (boxPrereduce && (width != source.width || height != source.height)) {
+        // Then whichever axis still shrinks by 3 or more, on its own.
+        int32_t blockX = 1, blockY = 1;
+        for (double e = plane.extentX; e >= 3.0 * width; e /= 2)
+            blockX *= 2;
+        for (double e = plane.extentY; e >= 3.0 * height; e /= 2)
+            blockY *= 2;
+        if (blockX > 1)
+            plane = BoxAxis(plane, true, blockX);
+        if (blockY > 1)
+            plane = BoxAxis(plane, false, blockY);
+    }
 
     // Horizontal first (the library goes vertical first; the sums agree).
     Plane across{width, plane.height, 0, 0, std::vector<double>(static_cast<size_t>(width) * plane.height * 4)};

@@ -2,7 +2,8 @@
 // A plain double-precision resampler with the same definition as the
 // library's (Keys cubic, a = -0.5, widened when shrinking, centres aligned,
 // weights renormalised inside the picture, optional 2 x 2 box halving while
-// the factor left is 3 or more), written for clarity, not speed, to measure
+// the factor left on both axes is 3 or more, then a box over the power of two
+// that keeps the factor left on the other axis under 3), written for clarity, not speed, to measure
 // the library's float and vector code against.
 
 #include "TestPictures.h"

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <utility>
+#include <vector>
 #include <string>
 #include <tuple>
 
@@ -238,3 +240,89 @@ TEST(ResamplerLevels, SharedBetweenSizesAndBounded) {
 }
 
 } // namespace
+
+// Bytes pinned from the resampler before either axis could be reduced on its
+// own: where both axes halve equally often (or neither does), nothing changes.
+struct Pinned {
+    Pattern pattern;
+    int32_t sourceWidth, sourceHeight;
+    std::vector<std::pair<int32_t, int32_t>> targets;
+    uint64_t hash;
+};
+
+uint64_t Fnv1a(uint64_t hash, const std::vector<uint8_t>& bytes) {
+    for (uint8_t b : bytes)
+        hash = (hash ^ b) * 0x100000001b3ull;
+    return hash;
+}
+
+TEST(ResamplerPinned, BytesUnchangedWhereBothAxesHalveAlike) {
+    const std::vector<std::pair<int32_t, int32_t>> icon = {{16, 16}, {32, 32}, {48, 48}, {64, 64},
+                                                           {72, 72}, {96, 96}, {128, 128}};
+    const Pinned cases[] = {
+        {Pattern::Noise, 256, 256, icon, 0xd6ad68fe5658f78bull},
+        {Pattern::PartialAlpha, 256, 256, icon, 0x5c15e0e86fee2dd6ull},
+        {Pattern::Edges, 1000, 997, {{16, 16}, {48, 48}, {100, 100}, {334, 334}}, 0x3c4ab5ae3e4085b3ull},
+        {Pattern::Gradient, 201, 173, {{37, 29}, {201, 100}, {60, 57}}, 0x03486cf0033e7644ull},
+        {Pattern::PartialAlpha, 37, 29, {{128, 128}, {40, 10}, {36, 30}}, 0x0a8e9a480cdd1298ull},
+        {Pattern::Noise, 640, 160, {{64, 16}, {20, 5}, {160, 40}}, 0x88e38a01b0404f06ull},
+    };
+    for (const Pinned& c : cases) {
+        const Picture source = MakePattern(c.pattern, c.sourceWidth, c.sourceHeight, 3);
+        Resampler resampler(source.view());
+        uint64_t hash = 0xcbf29ce484222325ull;
+        for (auto [w, h] : c.targets) {
+            Picture out(w, h);
+            ASSERT_TRUE(resampler.Resample(out.target()));
+            hash = Fnv1a(hash, out.bgra);
+        }
+        EXPECT_EQ(hash, c.hash) << imagingtest::PatternName(c.pattern) << " " << c.sourceWidth << "x"
+                                << c.sourceHeight;
+    }
+}
+
+// Each axis is halved while what is left of its factor is 3 or more, on its
+// own: a flat picture is not held back by its short axis.
+TEST(ResamplerReduction, EachAxisHalvesOnItsOwn) {
+    struct Case {
+        int32_t sourceWidth, sourceHeight, width, height, halvingsX, halvingsY;
+    };
+    for (const Case c : {Case{8388608, 1, 256, 256, 14, 0}, Case{1, 8388608, 256, 256, 0, 14},
+                         Case{2896, 2896, 256, 256, 2, 2}, Case{768, 767, 256, 256, 1, 0},
+                         Case{767, 768, 256, 256, 0, 1}, Case{1536, 1535, 256, 256, 2, 1}, Case{3, 2, 1, 1, 1, 0},
+                         Case{5, 6, 2, 2, 0, 1}, Case{256, 256, 256, 256, 0, 0}, Case{16, 16, 256, 256, 0, 0}}) {
+        const Resampler::Reduction r =
+            Resampler::PlanReduction(c.sourceWidth, c.sourceHeight, c.width, c.height);
+        EXPECT_EQ(r.halvingsX, c.halvingsX) << c.sourceWidth << "x" << c.sourceHeight << " to " << c.width;
+        EXPECT_EQ(r.halvingsY, c.halvingsY) << c.sourceWidth << "x" << c.sourceHeight << " to " << c.height;
+    }
+}
+
+// After the box the kernel has less than 3 to shrink: at most 13 weights per
+// target pixel, held once (not per channel).
+TEST(ResamplerReduction, WeightsPerTargetPixelStayBounded) {
+    struct Case {
+        int32_t pixels;
+        double extent;
+        int32_t target, taps;
+    };
+    for (const Case c : {Case{512, 512.0, 256, 9}, Case{767, 767.0, 256, 13}, Case{256, 256.0, 256, 5},
+                         Case{3, 3.0, 1, 3}}) {
+        const imaging::AxisWeights table = imaging::MakeAxisWeights(c.pixels, c.extent, c.target);
+        EXPECT_EQ(table.taps, c.taps) << c.pixels << " to " << c.target;
+        EXPECT_EQ(table.weights.size(), static_cast<size_t>(c.target) * c.taps) << c.pixels << " to " << c.target;
+    }
+}
+
+// A flat picture keeps only its reduced level, never the ones in between.
+TEST(ResamplerReduction, OneAxisKeepsOnlyTheReducedLevel) {
+    for (const bool wide : {true, false}) {
+        const int32_t length = 1 << 20;
+        const Picture source = MakePattern(Pattern::Noise, wide ? length : 1, wide ? 1 : length, 4);
+        Resampler resampler(source.view());
+        Picture out(64, 64);
+        ASSERT_TRUE(resampler.Resample(out.target()));
+        // 2^20 halved 13 times leaves 128 pixels (128 < 3 x 64 <= 256).
+        EXPECT_EQ(resampler.levelBytes(), 128u * 16u) << (wide ? "wide" : "tall");
+    }
+}
