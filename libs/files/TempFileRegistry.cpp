@@ -1,5 +1,7 @@
 #include "libs/files/TempFileRegistry.h"
 
+#include "libs/files/FolderCleanup.h"
+
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -80,6 +82,7 @@ void OnInterrupt(int sig) {
         if (state == kArmed)
             ::unlink(slot.path.load());
     }
+    RemoveRegisteredFolders();
     struct sigaction fallback {};
     fallback.sa_handler = SIG_DFL;
     sigemptyset(&fallback.sa_mask);

@@ -28,7 +28,8 @@ RegisteredTemp CreateRegisteredTempFile(const std::string& path);
 void ReleaseTempFile(int slot);
 
 // Installs the handler for SIGINT, SIGTERM and SIGHUP: it removes every
-// registered file, then ends the process with the signal's usual status.
+// registered file and folder (FolderCleanup.h), then ends the process with
+// the signal's usual status.
 // A signal that was ignored when the process started stays ignored.
 void RemoveTempFilesOnInterrupt();
 
