@@ -74,11 +74,9 @@ QFont frmMain::WindowFont() {
 void frmMain::createWindow() {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Trevalo"));
-    // Fixed single border: no resizing, no maximize box. Wayland's
-    // decorations offer maximising unless the flag is cleared outright.
+    // Fixed single border: no resizing, no maximize box.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     setFixedSize(platform::ToPixels(kClientWidth), platform::ToPixels(kClientHeight));
     setFont(WindowFont());
     setWindowIcon(artwork::ApplicationIcon());
