@@ -11,11 +11,12 @@ if [ "${1:-}" = "--inside" ]; then
   program=$1 work=$2
   here=$(cd "$(dirname "$0")/../../install" && pwd)
   source "$here/common.sh"
+  # A picture large enough that the job is still running when the signal comes.
+  convert -size 2000x2000 -seed 1 plasma:fractal "$work/big.png" 2>/dev/null || make_png "$work/big.png"
   for sig in INT TERM HUP; do
     tmp=$work/tmp-$sig start=$work/start-$sig
     mkdir -p "$tmp" "$start"
-    # A picture large enough that the job is still running when the signal comes.
-    convert -size 2400x2400 plasma:fractal -seed 1 "$start/big.png" 2>/dev/null || make_png "$start/big.png"
+    cp "$work/big.png" "$start/big.png"
     make_png "$start/small.png"
     # The signal's default action in the window, whatever the shell did to it.
     (cd "$start" && exec env --default-signal=INT,TERM,HUP PATH="$(dirname "$program"):$PATH" TMPDIR="$tmp" \
