@@ -75,7 +75,11 @@ FUZZ_SECONDS ?= 30
 fuzz-smoke: fuzz
 	@bash tests/fuzz/run-all.sh $(BUILD_FUZZ) $(FUZZ_SECONDS)
 
-# Optimised, without the tests: what the benchmark measures and the package holds.
+# Optimised and hardened, without the tests: what the benchmark measures, the
+# package holds and `make install` installs. Dated to the last commit, so
+# that what the build embeds (Qt's resources) is the same on every build.
+SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null || echo 0)
+export SOURCE_DATE_EPOCH
 release: deps
 	cmake -S . -B $(BUILD_RELEASE) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DTREVALO_TESTS=OFF
 	cmake --build $(BUILD_RELEASE) -j $(JOBS)
@@ -86,20 +90,23 @@ bench: release
 screenshot: build
 	@bash scripts/screenshot.sh $(BUILD)
 
-# A Debian package, $(BUILD_RELEASE)/trevalo_<version>_<arch>.deb.
+# A Debian package, $(BUILD_RELEASE)/trevalo_<version>_<arch>.deb, the same
+# bytes for the same commit.
 package: release
 	cd $(BUILD_RELEASE) && cpack
 
-# Installs the package into a clean Debian system (or a scratch root), uses
-# png2ico from PATH and removes the package again. Needs root for the clean
-# system; takes a few minutes.
+# Checks the package with lintian (no errors or warnings) and that a second
+# packaging gives the same bytes, then installs it into a clean Debian
+# system (or a scratch root), uses png2ico from PATH and removes the package
+# again. Needs root for the clean system; takes a few minutes.
 package-test: package
 	@bash tests/install/package-test.sh $(BUILD_RELEASE)
 
-# Into $(DESTDIR)$(PREFIX); the files it wrote are listed in
-# $(BUILD)/install_manifest.txt, which is what an uninstall removes.
-install: build
-	cmake --install $(BUILD) --prefix $(PREFIX) --strip
+# The release build (the one the package ships) into $(DESTDIR)$(PREFIX); the
+# files it wrote are listed in $(BUILD_RELEASE)/install_manifest.txt, without
+# DESTDIR, which is what an uninstall removes.
+install: release
+	cmake --install $(BUILD_RELEASE) --prefix $(PREFIX) --strip
 
 clean:
 	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_TSAN) $(BUILD_FUZZ) $(BUILD_RELEASE)

@@ -4,7 +4,13 @@
 #include "app/executables/ExecutablePage.h"
 #include "app/pictures/PicturePage.h"
 #include "platform/widgets/Control.h"
+#include "platform/widgets/NamedComboBoxAccessible.h"
+#include "platform/widgets/PageTabAccessible.h"
 #include "platform/artwork/Artwork.h"
+#include "resources/ProjectInfo.h"
+
+#include <QKeySequence>
+#include <QShortcut>
 
 #include <algorithm>
 #include <utility>
@@ -14,6 +20,7 @@ using platform::NameControl;
 using platform::OleColor;
 using platform::Place;
 using platform::SetTag;
+using platform::Tag;
 
 const QString frmMain::kWelcome = QStringLiteral("欢迎使用Trevalo！");
 const QString frmMain::kSelected = QStringLiteral("Selected");
@@ -43,6 +50,7 @@ constexpr int kTabLineY = 960;
 } // namespace
 
 frmMain::frmMain(QWidget* parent) : QWidget(parent) {
+    platform::InstallAccessibleInterfaces();
     state_.Form = this;
     createWindow();
     createTabHeader();
@@ -51,6 +59,8 @@ frmMain::frmMain(QWidget* parent) : QWidget(parent) {
     wireEvents();
     wireHover();
     setFocusOrder();
+    createPageKeys();
+    nameForAssistiveTechnology();
 }
 
 QFont frmMain::WindowFont() {
@@ -103,6 +113,7 @@ void frmMain::createTabHeader() {
         NameControl(lblTab[i], QStringLiteral("lblTab(%1)").arg(i));
         lblTab[i]->setAlignment(Qt::AlignCenter);
         SetTag(lblTab[i], selected ? kSelected : kUnselected);
+        platform::MarkPageTab(lblTab[i], selected);
         lblTab[i]->SetBackColor(selected ? platform::kWhite : platform::kButtonFace);
         Place(lblTab[i], kTabPlaces[i].labelLeft, kTabLabelTop, kTabLabelWidth, kTabLabelHeight);
     };
@@ -189,4 +200,37 @@ void frmMain::setFocusOrder() {
 void frmMain::setTabColors(int Index, OleColor color) {
     lblTab[Index]->SetBackColor(color);
     shpTab[Index]->SetBackColor(color);
+}
+
+void frmMain::createPageKeys() {
+    const std::pair<QKeySequence, int> keys[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+        {QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+        // Shift turns Tab into Backtab before shortcuts see it.
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), -1},
+        {QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1},
+    };
+    for (const auto& [key, step] : keys) {
+        auto* shortcut = new QShortcut(key, this);
+        connect(shortcut, &QShortcut::activated, this, [this, step = step] { SwitchPage(step); });
+    }
+}
+
+// Names a screen reader speaks: each group after its caption, each list and
+// drive box after its group and role, and the status-line hint, where it
+// says more than the name, as the description.
+void frmMain::nameForAssistiveTechnology() {
+    setAccessibleName(QStringLiteral("Trevalo"));
+    picBanner->setAccessibleName(QStringLiteral("Trevalo 网站"));
+    picBanner->setAccessibleDescription(QStringLiteral("打开 %1").arg(QString::fromLatin1(project::kWebSite)));
+    for (int i = 0; i < kTabs; ++i) {
+        fraTab[i]->setAccessibleName(lblTab[i]->text());
+        shpTab[i]->setAccessibleName(lblTab[i]->text() + QStringLiteral(" 标签底色"));
+        linTab[i]->setAccessibleName(lblTab[i]->text() + QStringLiteral(" 标签下边线"));
+    }
+    shpTabMain->setAccessibleName(QStringLiteral("页面底色"));
+    lblState->setAccessibleName(QStringLiteral("状态栏"));
+    cmdExit->setAccessibleDescription(Tag(cmdExit));
+    executables->filEXE->setAccessibleDescription(kFileListHint);
 }

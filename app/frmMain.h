@@ -45,6 +45,10 @@ public:
     void Form_Unload();
     void cmdExit_Click();
     void lblTab_Click(int Index);
+    // Ctrl+Tab / Ctrl+PgDn (step 1) and Ctrl+Shift+Tab / Ctrl+PgUp (step -1):
+    // the tab beside the selected one in the header's order on screen,
+    // wrapping round, handled exactly as a click on it.
+    void SwitchPage(int step);
     void lblTab_MouseMove(int Index, int X, int Y);
     void Form_MouseMove(int X, int Y);
     void filEXE_MouseMove(int X, int Y);
@@ -78,6 +82,8 @@ private:
     void wireEvents();
     void wireHover();
     void setFocusOrder();
+    void createPageKeys();
+    void nameForAssistiveTechnology();
     void setTabColors(int Index, platform::OleColor color);
 
     SharedState state_;

@@ -10,6 +10,7 @@
 #include "app/pictures/PicturePage.h"
 #include "platform/shell/OpenUrl.h"
 #include "platform/widgets/Control.h"
+#include "platform/widgets/PageTabAccessible.h"
 #include "platform/artwork/Artwork.h"
 #include "resources/ProjectInfo.h"
 
@@ -18,6 +19,9 @@
 #include <QDir>
 #include <QFile>
 #include <QScreen>
+
+#include <algorithm>
+#include <numeric>
 
 using platform::SetTag;
 using platform::Tag;
@@ -86,12 +90,26 @@ void frmMain::lblTab_Click(int Index) {
         const platform::OleColor color = chosen ? platform::kWhite : platform::kButtonFace;
         fraTab[i]->setVisible(chosen);
         SetTag(lblTab[i], chosen ? kSelected : kUnselected);
+        platform::MarkPageTab(lblTab[i], chosen);
         lblTab[i]->SetBackColor(color);
         shpTab[i]->SetBackColor(color);
         linTab[i]->SetBorderColor(chosen ? platform::kWhite : platform::kBlack);
     }
     // Whichever tab was clicked, the executable preview is redrawn last.
     executables->filEXE_Click();
+}
+
+void frmMain::SwitchPage(int step) {
+    // The order the labels stand in on screen, left to right.
+    std::array<int, kTabs> onScreen{};
+    std::iota(onScreen.begin(), onScreen.end(), 0);
+    std::sort(onScreen.begin(), onScreen.end(), [this](int a, int b) { return lblTab[a]->x() < lblTab[b]->x(); });
+    int at = 0;
+    for (int i = 0; i < kTabs; ++i) {
+        if (Tag(lblTab[onScreen[i]]) == kSelected)
+            at = i;
+    }
+    lblTab_Click(onScreen[(at + step % kTabs + kTabs) % kTabs]);
 }
 
 void frmMain::lblTab_MouseMove(int Index, int, int) {

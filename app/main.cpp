@@ -1,5 +1,6 @@
 // Trevalo: starts the window, runs its start-up and shows it.
 
+#include "app/ProgramInfo.h"
 #include "app/frmMain.h"
 #include "platform/artwork/Artwork.h"
 #include "platform/shell/StandardTexts.h"
@@ -8,7 +9,14 @@
 #include <QApplication>
 #include <QStyleFactory>
 
+#include <cstdio>
+
 int main(int argc, char** argv) {
+    // Answered before Qt looks for a display.
+    if (const auto info = ProgramInfoRequest(argc, argv)) {
+        std::fputs(info->c_str(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
     QApplication app(argc, argv);
     // The desktop file and icon of the installed program share this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.trevalo"));

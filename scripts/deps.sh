@@ -18,7 +18,9 @@ packages=(
   # Qt's own Chinese texts for its standard buttons and dialogs
   qt6-translations-l10n
   # install and package checks: validators, CPack's shlibdeps, a scratch system
-  desktop-file-utils appstream dpkg-dev fakeroot debootstrap man-db groff-base bsdextrautils file
+  desktop-file-utils appstream dpkg-dev fakeroot debootstrap man-db groff-base bsdextrautils file lintian
+  # the window's accessibility tree as a screen reader sees it
+  at-spi2-core python3-pyatspi dbus
   # uninitialised reads, which AddressSanitizer does not see
   valgrind
 )

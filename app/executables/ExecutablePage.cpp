@@ -28,6 +28,19 @@ ExecutablePage::ExecutablePage(SharedState& state, QWidget* parent)
     createActions();
     createPreview();
     wireEvents();
+    nameForAssistiveTechnology();
+}
+
+// Lists and the drive box by their role, the preview by its caption; the
+// status-line hints become descriptions (the file list's, two lines long,
+// is the window's).
+void ExecutablePage::nameForAssistiveTechnology() {
+    drvEXE->setAccessibleName(QStringLiteral("可执行文件 驱动器"));
+    dirEXE->setAccessibleName(QStringLiteral("可执行文件 文件夹"));
+    filEXE->setAccessibleName(QStringLiteral("可执行文件"));
+    picShowICO->setAccessibleName(lblEXE2ICO_1->text());
+    for (QWidget* hinted : std::initializer_list<QWidget*>{dirEXE, cmdEXE2ICO, chkEXE2ICOAll})
+        hinted->setAccessibleDescription(platform::Tag(hinted));
 }
 
 void ExecutablePage::wireEvents() {

@@ -57,6 +57,7 @@ private:
     void createActions();
     void createPreview();
     void wireEvents();
+    void nameForAssistiveTechnology();
     void deselectAll();
     void singleFileRun();
     void batchRun();

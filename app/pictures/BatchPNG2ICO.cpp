@@ -8,11 +8,13 @@
 
 #include "app/SharedState.h"
 #include "app/pictures/JobBatchFile.h"
+#include "app/pictures/InstalledConverter.h"
 #include "app/pictures/JobFolder.h"
 #include "app/pictures/PngJob.h"
 #include "libs/files/FileSearch.h"
 #include "platform/shell/MsgBox.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QTimer>
 
@@ -66,8 +68,9 @@ bool PicturePage::startPngJob() {
     QFile resource(converterSource_);
     const QByteArray converter = resource.open(QIODevice::ReadOnly) ? resource.readAll() : QByteArray();
     const std::optional<QByteArray> batchFile = JobBatchFile(sizeList(), dirPIC->Path(), dirICO->Path());
+    const QString programFolder = programFolder_.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder_;
     job_ = std::make_unique<PngJob>(folder);
-    return batchFile && job_->Start(converter, *batchFile);
+    return batchFile && job_->Start(converter, *batchFile, InstalledConverter(programFolder, converter));
 }
 
 // The caption comes back before the window is given back.

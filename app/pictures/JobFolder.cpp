@@ -1,7 +1,10 @@
 #include "JobFolder.h"
 
+#include "libs/files/FolderCleanup.h"
+
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -24,9 +27,15 @@ bool HoldsCommands(const QString& folder) {
     return false;
 }
 
-// Made on first use, private to this user (mode 0700), removed at exit.
+// Made on first use, private to this user (mode 0700), removed at exit and
+// on an interrupt. Its hidden name keeps it out of the window's own folder
+// lists when they show the temporary folder.
 QString PrivateTemporaryFolder() {
-    static QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/trevalo-job-XXXXXX"));
+    static QTemporaryDir folder(QDir::tempPath() + QLatin1Char('/') + QString::fromLatin1(kPrivateJobFolderPattern));
+    static const bool registered =
+        folder.isValid() && files::RemoveFolderOnInterrupt(QFile::encodeName(folder.path()).toStdString(),
+                                                           {kConverterFileName, kJobBatchFileName, kJobMarkerFileName});
+    (void)registered;
     return folder.isValid() ? folder.path() : QString();
 }
 

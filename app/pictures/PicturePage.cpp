@@ -24,6 +24,21 @@ PicturePage::PicturePage(SharedState& state, QWidget* parent)
     createSizeOptions();
     createTargetFrame();
     wireEvents();
+    nameForAssistiveTechnology();
+}
+
+// Groups by their captions, lists and drive boxes by their group and role;
+// the status-line hints become descriptions.
+void PicturePage::nameForAssistiveTechnology() {
+    for (platform::Frame* group : {fraPIC, fraPNG2ICOOption, fraICO})
+        group->setAccessibleName(group->title());
+    drvPIC->setAccessibleName(fraPIC->title() + QStringLiteral(" 驱动器"));
+    dirPIC->setAccessibleName(fraPIC->title() + QStringLiteral(" 文件夹"));
+    cboPicType->setAccessibleName(QStringLiteral("图片类型"));
+    drvICO->setAccessibleName(fraICO->title() + QStringLiteral(" 驱动器"));
+    dirICO->setAccessibleName(fraICO->title() + QStringLiteral(" 文件夹"));
+    for (QWidget* hinted : std::initializer_list<QWidget*>{dirPIC, dirICO, cmdPIC2ICO, fraPNG2ICOOption, chkSameDirToPNG})
+        hinted->setAccessibleDescription(platform::Tag(hinted));
 }
 
 PicturePage::~PicturePage() = default;

@@ -56,10 +56,15 @@ public:
     // A tick of the window's timer: ends the PNG job once its marker is there.
     void Timer_Timer();
 
-    // Where PNG jobs write their files (JobFolder() when empty) and where the
-    // converter's bytes come from; tests point these elsewhere.
+    // Where PNG jobs write their files (JobFolder() when empty), where the
+    // converter's bytes come from, and the folder an installed converter is
+    // looked for in (the program's own when empty); tests point these
+    // elsewhere.
     void SetJobFolder(const QString& folder) { jobFolder_ = folder; }
     void SetConverterSource(const QString& path) { converterSource_ = path; }
+    void SetProgramFolder(const QString& folder) { programFolder_ = folder; }
+    // The running PNG job, if any.
+    PngJob* Job() const { return job_.get(); }
 
     // The size option of that index (1 to 7); nullptr outside.
     platform::CheckBox* chkPNG2ICOOption(int Index) const;
@@ -84,6 +89,7 @@ private:
     void createTargetFrame();
     void createButtonAndNote();
     void wireEvents();
+    void nameForAssistiveTechnology();
 
     [[nodiscard]] bool copySourceToTarget();
     void setBusy(bool busy);
@@ -96,5 +102,6 @@ private:
     std::array<platform::CheckBox*, kSizeOptions> sizeOptions_{};
     QString jobFolder_;
     QString converterSource_;
+    QString programFolder_;
     std::unique_ptr<PngJob> job_;  // the running PNG job, if any
 };

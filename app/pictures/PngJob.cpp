@@ -2,6 +2,7 @@
 
 #include "app/pictures/JobFolder.h"
 #include "libs/files/ReplaceFile.h"
+#include "platform/jobs/ExecutableFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,25 +28,50 @@ QString PngJob::FilePath(const char* name) const {
     return QDir(folder_).filePath(QString::fromLatin1(name));
 }
 
-bool PngJob::Start(const QByteArray& converter, const QByteArray& batchFile) {
+bool PngJob::Start(const QByteArray& converter, const QByteArray& batchFile, const QString& installed) {
     // A marker from a job that never finished would end this one at once.
     const QString marker = FilePath(kJobMarkerFileName);
     if (QFileInfo::exists(marker) && !QFile::remove(marker))
         return false;
-    if (converter.isEmpty() || !WriteFile(kConverterFileName, converter, true))
+    QString program;
+    if (!PlaceConverter(converter, installed, program))
         return false;
     if (!WriteFile(kJobBatchFileName, batchFile, false))
         return false;
-    return runner_.Start(FilePath(kJobBatchFileName), folder_);
+    return runner_.Start(FilePath(kJobBatchFileName), folder_, program);
+}
+
+bool PngJob::PlaceConverter(const QByteArray& converter, const QString& installed, QString& program) {
+    if (!installed.isEmpty()) {
+        run_ = ConverterRun::Installed;
+        program = installed;
+        return true;
+    }
+    if (converter.isEmpty())
+        return false;
+    if (platform::AllowsExecution(folder_)) {
+        run_ = ConverterRun::JobFolder;
+        return WriteFile(kConverterFileName, converter, true);
+    }
+    memoryConverter_ = std::make_unique<platform::MemoryProgram>(converter);
+    if (!memoryConverter_->IsValid())
+        return false;
+    run_ = ConverterRun::Memory;
+    program = memoryConverter_->Path();
+    return true;
 }
 
 bool PngJob::Finished() const {
     return QFileInfo(FilePath(kJobMarkerFileName)).isFile();
 }
 
+// A converter that ran from elsewhere was not the job's to write, so its
+// name in the job folder is not the job's to remove either.
 void PngJob::RemoveFiles() const {
-    for (const char* name : {kJobBatchFileName, kConverterFileName, kJobMarkerFileName})
-        QFile::remove(FilePath(name));
+    QFile::remove(FilePath(kJobBatchFileName));
+    if (run_ == ConverterRun::JobFolder)
+        QFile::remove(FilePath(kConverterFileName));
+    QFile::remove(FilePath(kJobMarkerFileName));
 }
 
 void PngJob::RemoveWritten() const {

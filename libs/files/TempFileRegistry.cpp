@@ -1,5 +1,7 @@
 #include "libs/files/TempFileRegistry.h"
 
+#include "libs/files/FolderCleanup.h"
+
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -86,6 +88,7 @@ void OnInterrupt(int sig) {
         if (state == kArmed && slot.state.compare_exchange_strong(state, kRemoving))
             ::unlinkat(slot.folderFd.load(), slot.name.load(), 0);
     }
+    RemoveRegisteredFolders();
     struct sigaction fallback {};
     fallback.sa_handler = SIG_DFL;
     sigemptyset(&fallback.sa_mask);

@@ -38,9 +38,9 @@ RegisteredTemp CreateRegisteredTempFile(int folderFd, const std::string& name);
 void ReleaseTempFile(int slot);
 
 // Installs the handler for SIGINT, SIGTERM, SIGHUP and SIGQUIT: it removes
-// every registered file, then ends the process as the signal's default
-// action does (SIGQUIT with its core dump, where enabled). A signal that was
-// ignored when the process started stays ignored.
+// every registered file and folder (FolderCleanup.h), then ends the process
+// as the signal's default action does (SIGQUIT with its core dump, where
+// enabled). A signal that was ignored when the process started stays ignored.
 void RemoveTempFilesOnInterrupt();
 
 // Called with each temporary file's path once it is created and locked; for

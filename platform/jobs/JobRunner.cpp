@@ -44,7 +44,7 @@ bool JobRunner::IsRunning() const {
     return process_ && process_->state() != QProcess::NotRunning;
 }
 
-bool JobRunner::Start(const QString& batchFile, const QString& jobFolder) {
+bool JobRunner::Start(const QString& batchFile, const QString& jobFolder, const QString& program) {
     if (IsRunning())
         return false;
     QFile file(batchFile);
@@ -54,8 +54,8 @@ bool JobRunner::Start(const QString& batchFile, const QString& jobFolder) {
     const std::vector<std::string> args = cmdline::SplitCommandLine(lines.value(0).toStdString());
     if (args.empty())
         return false;
-    const QString program = ResolveProgram(QString::fromStdString(args[0]), jobFolder);
-    if (program.isEmpty())
+    const QString resolved = program.isEmpty() ? ResolveProgram(QString::fromStdString(args[0]), jobFolder) : program;
+    if (resolved.isEmpty())
         return false;
     QStringList programArgs;
     for (size_t i = 1; i < args.size(); ++i)
@@ -65,7 +65,7 @@ bool JobRunner::Start(const QString& batchFile, const QString& jobFolder) {
     markerPath_ = marker.isEmpty() ? QString() : QFileInfo(QDir(jobFolder), marker).absoluteFilePath();
     process_ = std::make_unique<QProcess>();
     process_->setWorkingDirectory(jobFolder);
-    process_->setProgram(program);
+    process_->setProgram(resolved);
     process_->setArguments(programArgs);
     process_->setStandardInputFile(QProcess::nullDevice());   // it never waits for an answer
     process_->setStandardOutputFile(QProcess::nullDevice());  // its console is not read

@@ -20,10 +20,12 @@ public:
     JobRunner(const JobRunner&) = delete;
     JobRunner& operator=(const JobRunner&) = delete;
 
-    // Reads the batch file and starts its first line. False, with nothing
-    // running, when the file cannot be read, line 1 is empty, or the program
-    // cannot be found or started.
-    [[nodiscard]] bool Start(const QString& batchFile, const QString& jobFolder);
+    // Reads the batch file and starts its first line. Line 1's program is
+    // `program` when given (as a shell would find an installed command on
+    // its search path), else looked for in the job folder. False, with
+    // nothing running, when the file cannot be read, line 1 is empty, or the
+    // program cannot be found or started.
+    [[nodiscard]] bool Start(const QString& batchFile, const QString& jobFolder, const QString& program = {});
     bool IsRunning() const;
     // Called after the marker has been created.
     void SetFinishedCallback(std::function<void()> callback) { finished_ = std::move(callback); }

@@ -32,7 +32,8 @@ icon_sizes_installed=(16 24 32 48 64 128 256)
 expected=(bin/png2ico bin/trevalo
   share/applications/org.example.trevalo.desktop
   share/metainfo/org.example.trevalo.metainfo.xml
-  share/man/man1/png2ico.1.gz share/man/man1/trevalo.1.gz)
+  share/man/man1/png2ico.1.gz share/man/man1/trevalo.1.gz
+  share/doc/trevalo/copyright share/doc/trevalo/changelog.gz)
 for size in "${icon_sizes_installed[@]}"; do
   expected+=("share/icons/hicolor/${size}x${size}/apps/org.example.trevalo.png")
 done

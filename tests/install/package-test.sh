@@ -20,16 +20,37 @@ debs=("$folder"/trevalo_*.deb)
 deb=${debs[0]}
 echo "package: $(basename "$deb"), $(stat -c %s "$deb") bytes"
 
+# Debian's own checks: neither errors nor warnings (the remarks of lower
+# levels are shown).
+checks=$folder/package-checks
+rm -rf "$checks"
+mkdir -p "$checks"
+lintian --fail-on error,warning --display-info "$deb" >"$checks/lintian.log" 2>"$checks/lintian.err" ||
+  { cat "$checks/lintian.log" "$checks/lintian.err"; fail "lintian"; }
+[ ! -s "$checks/lintian.log" ] && echo "lintian: clean" || { echo "lintian remarks:"; cat "$checks/lintian.log"; }
+
+# The metainfo as packaged, with the validator's network checks.
+dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/metainfo/org.example.trevalo.metainfo.xml >"$checks/metainfo.xml"
+appstreamcli validate --strict "$checks/metainfo.xml" || fail "appstreamcli validate (with network checks)"
+
+# Packaged again from the same build: the same bytes.
+cp "$deb" "$checks/first.deb"
+(cd "$folder" && cpack >"$checks/cpack-again.log" 2>&1) || { cat "$checks/cpack-again.log"; fail "cpack again"; }
+cmp "$checks/first.deb" "$deb" || fail "a second packaging gave other bytes"
+echo "packaged twice: the same $(stat -c %s "$deb") bytes"
+
 # What the package says of itself: its dependencies come from the libraries
 # the programs link.
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "depends: $depends"
+[ "$(dpkg-deb -f "$deb" Recommends)" = qt6-wayland ] || fail "qt6-wayland is not recommended"
 for library in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libimagequant0; do
   grep -q "\b$library\b" <<<"$depends" || fail "no dependency on $library"
 done
 dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '/$' | sed 's|^\./||' | sort >"$folder/package-files.txt"
 for file in usr/bin/trevalo usr/bin/png2ico usr/share/applications/org.example.trevalo.desktop \
-  usr/share/metainfo/org.example.trevalo.metainfo.xml usr/share/man/man1/png2ico.1.gz; do
+  usr/share/metainfo/org.example.trevalo.metainfo.xml usr/share/man/man1/png2ico.1.gz \
+  usr/share/doc/trevalo/copyright usr/share/doc/trevalo/changelog.gz; do
   grep -qx "$file" "$folder/package-files.txt" || fail "package lacks $file"
 done
 
@@ -64,6 +85,7 @@ test_in_chroot() {
     >"$work/apt-install.log" 2>&1 || { cat "$work/apt-install.log"; fail "apt-get install"; }
   echo "package installed after $(($(date +%s) - start)) s"
   [ "$(in_root sh -c 'command -v png2ico')" = /usr/bin/png2ico ] || fail "png2ico is not on PATH"
+  [ "$(in_root trevalo --version)" = "Trevalo V1.00 (1.0.0)" ] || fail "trevalo --version without a display"
   [ -f "$root/usr/share/qt6/translations/qtbase_zh_CN.qm" ] || fail "Qt's Chinese texts were not installed"
   mkdir -p "$root/tmp/pictures"
   make_png "$root/tmp/pictures/photo.png"

@@ -5,9 +5,12 @@
 #include "PageFixture.h"
 
 #include "app/pictures/JobFolder.h"
+#include "app/pictures/PngJob.h"
+#include "platform/jobs/ExecutableFolder.h"
 #include "platform/shell/MsgBox.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QProcess>
 #include <QTimer>
@@ -318,4 +321,126 @@ TEST(JobFolder, NeverAFolderOfCommandsEvenWhenWritable) {
     EXPECT_EQ(JobFolderFor(folder), fallback);
     qputenv("PATH", path);
     EXPECT_EQ(JobFolderFor(folder), folder);
+}
+
+// Where the converter runs from: the installed one in place when it is the
+// embedded program byte for byte, else the embedded copy in the job folder.
+// The installed file is never written, replaced or removed.
+class InstalledConverterTest : public PngJobTest {
+protected:
+    void SetUp() override {
+        PngJobTest::SetUp();
+        QFile resource(QStringLiteral(":/RESEXE/101"));
+        ASSERT_TRUE(resource.open(QIODevice::ReadOnly));
+        const QByteArray bytes = resource.readAll();
+        embedded.assign(bytes.begin(), bytes.end());
+        bin = top / "bin";
+        fs::create_directories(bin);
+        page().SetProgramFolder(Q(bin));
+        testsupport::WritePicture(pics / "a.png", 40, 40, 0xFF3366CCu);
+        SourceAndTarget(pics, e / "out");
+    }
+    void Install(const std::vector<uint8_t>& bytes, fs::perms mode) {
+        testsupport::WriteBytes(bin / "png2ico", bytes);
+        fs::permissions(bin / "png2ico", mode);
+    }
+    // Starts a job; how it ran its converter, with the job folder's converter
+    // looked at while it runs, then the job finished.
+    PngJob::ConverterRun RunJob(bool& copiedIntoJobFolder) {
+        page().cmdPIC2ICO->click();
+        const PngJob::ConverterRun run = page().Job() ? page().Job()->Run() : PngJob::ConverterRun::None;
+        copiedIntoJobFolder = fs::exists(job / "png2ico.exe");
+        FinishJob();
+        return run;
+    }
+
+    std::vector<uint8_t> embedded;
+    fs::path bin;
+};
+
+TEST_F(InstalledConverterTest, TheSameBytesRunInPlace) {
+    Install(embedded, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+    const auto before = fs::last_write_time(bin / "png2ico");
+    bool copied = true;
+    EXPECT_EQ(RunJob(copied), PngJob::ConverterRun::Installed);
+    EXPECT_FALSE(copied);
+    EXPECT_EQ(messages, std::vector<Message>{kPngDone});
+    EXPECT_TRUE(fs::is_regular_file(e / "out" / "a.ico"));
+    EXPECT_EQ(testsupport::ReadBytes(bin / "png2ico"), embedded);
+    EXPECT_EQ(fs::last_write_time(bin / "png2ico"), before);
+    EXPECT_FALSE(AnyJobFile(job));
+    ExpectIdle();
+}
+
+// Each way an installed converter may not fit; every one leaves it alone.
+TEST_F(InstalledConverterTest, AnythingElseBesideTheProgramIsLeftAloneAndTheEmbeddedCopyRuns) {
+    std::vector<uint8_t> lastByteChanged = embedded;
+    lastByteChanged.back() ^= 0x01;  // same size: only a full comparison tells
+    std::vector<uint8_t> longer = embedded;
+    longer.push_back(0);
+    const fs::perms runnable = fs::perms::owner_all;
+    const std::vector<std::tuple<const char*, std::vector<uint8_t>, fs::perms>> cases = {
+        {"one byte differs", lastByteChanged, runnable},
+        {"one byte longer", longer, runnable},
+        {"same bytes, not executable", embedded, fs::perms::owner_read | fs::perms::owner_write},
+    };
+    for (const auto& [what, bytes, mode] : cases) {
+        Install(bytes, mode);
+        messages.clear();
+        bool copied = false;
+        EXPECT_EQ(RunJob(copied), PngJob::ConverterRun::JobFolder) << what;
+        EXPECT_TRUE(copied) << what;
+        EXPECT_EQ(messages, std::vector<Message>{kPngDone}) << what;
+        EXPECT_EQ(testsupport::ReadBytes(bin / "png2ico"), bytes) << what;
+        EXPECT_EQ(fs::status(bin / "png2ico").permissions() & fs::perms::all, mode) << what;
+        EXPECT_FALSE(AnyJobFile(job)) << what;
+    }
+}
+
+// A job folder on a file system mounted noexec (as /tmp often is): the
+// converter cannot run from there, so it runs from sealed memory and the
+// job ends as always. Needs the right to mount (root); skipped without it.
+TEST_F(PngJobTest, AJobFolderMountedNoexecRunsTheConverterFromMemory) {
+    const fs::path mount = top / "noexec";
+    fs::create_directories(mount);
+    QProcess mounter;
+    mounter.start(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                                            QStringLiteral("noexec,size=8m,mode=0700"), QStringLiteral("trevalo-test"),
+                                            Q(mount)});
+    if (!mounter.waitForFinished(10000) || mounter.exitStatus() != QProcess::NormalExit || mounter.exitCode() != 0)
+        GTEST_SKIP() << "cannot mount a noexec tmpfs here";
+    struct Unmount {
+        fs::path at;
+        ~Unmount() { QProcess::execute(QStringLiteral("umount"), {QString::fromStdString(at.string())}); }
+    } unmount{mount};
+    EXPECT_FALSE(platform::AllowsExecution(Q(mount)));
+    EXPECT_TRUE(platform::AllowsExecution(Q(job)));
+    page().SetJobFolder(Q(mount));
+    testsupport::WritePicture(pics / "a.png", 40, 40, 0xFF3366CCu);
+    SourceAndTarget(pics, e / "out");
+
+    page().cmdPIC2ICO->click();
+    ASSERT_NE(page().Job(), nullptr);
+    EXPECT_EQ(page().Job()->Run(), PngJob::ConverterRun::Memory);
+    EXPECT_FALSE(fs::exists(mount / "png2ico.exe"));
+    EXPECT_TRUE(fs::exists(mount / "png2ico.bat"));
+    ASSERT_TRUE(WaitUntil([&] { return fs::exists(mount / "overpng2ico.tmp") || !messages.empty(); }));
+    page().Timer_Timer();
+    EXPECT_EQ(messages, std::vector<Message>{kPngDone});
+    QImageReader reader(Q(e / "out" / "a.ico"));
+    EXPECT_EQ(reader.imageCount(), 7);
+    EXPECT_TRUE(fs::is_empty(mount));
+    ExpectIdle();
+}
+
+// The private job folder is hidden, so the window's own folder lists do not
+// show it when they show the temporary folder.
+TEST_F(PngJobTest, ThePrivateJobFolderIsHiddenFromTheFolderLists) {
+    const QString folder = JobFolderFor(Q(top / "missing"));
+    ASSERT_FALSE(folder.isEmpty());
+    EXPECT_TRUE(QFileInfo(folder).fileName().startsWith(QStringLiteral(".trevalo-job-")));
+    const QString temp = QFileInfo(folder).absolutePath();
+    ASSERT_TRUE(page().dirPIC->SetPath(temp));
+    for (int i = 0; i < page().dirPIC->count(); ++i)
+        EXPECT_FALSE(page().dirPIC->item(i)->text().contains(QStringLiteral("trevalo-job"))) << i;
 }

@@ -113,3 +113,67 @@ TEST_F(WindowTest, SurfaceResetComparesTheTabStateExactly) {
     EXPECT_EQ(form->lblTab[2]->BackColor(), kWhite);
     EXPECT_EQ(form->shpTab[0]->BackColor(), kWhite);
 }
+
+// The page keys, from each selected tab, with the keyboard focus in the
+// controls most likely to keep such keys for themselves (lists, the combo
+// box, the text box): the tab beside it in the header's order on screen
+// (图标转换, 图标提取, 关于...), wrapping round, left exactly as a click
+// on that tab leaves it.
+TEST_F(WindowTest, PageKeysSwitchTabsInTheHeadersOrderOnScreen) {
+    struct Row {
+        int from;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int to;
+    };
+    const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
+    const Qt::KeyboardModifiers ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+    const Row rows[] = {
+        {1, Qt::Key_Tab, ctrl, 2},      {2, Qt::Key_Tab, ctrl, 0},      {0, Qt::Key_Tab, ctrl, 1},
+        {1, Qt::Key_PageDown, ctrl, 2}, {2, Qt::Key_PageDown, ctrl, 0}, {0, Qt::Key_PageDown, ctrl, 1},
+        {1, Qt::Key_Backtab, ctrlShift, 0}, {0, Qt::Key_Backtab, ctrlShift, 2}, {2, Qt::Key_Backtab, ctrlShift, 1},
+        {1, Qt::Key_PageUp, ctrl, 0},   {0, Qt::Key_PageUp, ctrl, 2},   {2, Qt::Key_PageUp, ctrl, 1},
+    };
+    Show();
+    for (const Row& row : rows) {
+        form->lblTab_Click(row.from);
+        QWidget* focus = row.from == 1 ? static_cast<QWidget*>(form->pictures->dirPIC)
+                       : row.from == 2 ? static_cast<QWidget*>(form->executables->filEXE)
+                                       : static_cast<QWidget*>(form->about->txtAbout);
+        focus->setFocus();
+        form->lblTab_MouseMove(row.to, 0, 0);  // a hover colour the click handling clears
+        QTest::keyClick(focus, row.key, row.modifiers);
+        SCOPED_TRACE(testing::Message() << "from " << row.from << " key " << row.key);
+        ExpectSelected(*form, row.to);
+    }
+    // The combo box as well, and the labels never take the focus.
+    form->lblTab_Click(1);
+    form->pictures->cboPicType->setFocus();
+    QTest::keyClick(form->pictures->cboPicType, Qt::Key_PageDown, ctrl);
+    ExpectSelected(*form, 2);
+    for (platform::Label* label : form->lblTab)
+        EXPECT_EQ(label->focusPolicy(), Qt::NoFocus);
+}
+
+// A key switch reruns the executable list's Click handling, as a click does
+// (batch mode: that handling removes the list's highlight and clears the
+// preview), whichever page it shows.
+TEST_F(WindowTest, PageKeysRunTheExecutableListsClickHandlingToo) {
+    Show();
+    auto* files = form->executables->filEXE;
+    form->executables->chkEXE2ICOAll->setChecked(true);
+    for (const Qt::Key key : {Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Tab}) {
+        {
+            const QSignalBlocker quiet(files);
+            ASSERT_TRUE(files->SetSelected(1, true));
+        }
+        ASSERT_EQ(files->ListIndex(), 1);
+        QImage mark(4, 4, QImage::Format_ARGB32);
+        mark.fill(Qt::red);
+        form->executables->picShowICO->DrawImage(2, 2, mark);
+        QTest::keyClick(form->cmdExit, key, Qt::ControlModifier);
+        EXPECT_EQ(files->ListIndex(), -1) << key;
+        EXPECT_EQ(form->executables->picShowICO->Snapshot().pixelColor(3, 3),
+                  platform::ToColor(platform::kWindowBackground)) << key;
+    }
+}

@@ -1,9 +1,13 @@
 #include "platform/jobs/JobRunner.h"
+#include "platform/jobs/ExecutableFolder.h"
+#include "platform/jobs/MemoryProgram.h"
 
 #include "TestSupport.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -85,4 +89,47 @@ TEST(RedirectTarget, NameAfterTheArrow) {
     EXPECT_EQ(platform::RedirectTarget("over>overpng2ico.tmp"), "overpng2ico.tmp");
     EXPECT_EQ(platform::RedirectTarget("over > marker "), "marker");
     EXPECT_EQ(platform::RedirectTarget("no redirection"), "");
+}
+
+// Line 1's program given from outside (an installed converter, a copy in
+// memory) is the one that runs, with line 1's arguments; a program of that
+// name in the job folder is passed over.
+TEST(JobRunner, AGivenProgramRunsInsteadOfTheJobFoldersOwn) {
+    TempDir dir, elsewhere;
+    WriteFakeConverter(dir / "png2ico.exe", "echo job-folder > which.txt");
+    WriteFakeConverter(elsewhere / "png2ico", "echo given > which.txt");
+    testsupport::WriteText(dir / "png2ico.bat", "png2ico -i a\r\nover>overpng2ico.tmp\r\n");
+    JobRunner runner;
+    ASSERT_TRUE(runner.Start(QString::fromStdString((dir / "png2ico.bat").string()),
+                             QString::fromStdString(dir.path().string()),
+                             QString::fromStdString((elsewhere / "png2ico").string())));
+    ASSERT_TRUE(WaitFor([&] { return fs::exists(dir / "overpng2ico.tmp"); }));
+    EXPECT_EQ(testsupport::ReadText(dir / "which.txt"), "given\n");
+    EXPECT_EQ(testsupport::ReadText(dir / "args.txt"), "-i\na\n");
+}
+
+// A program held in sealed memory runs from its descriptor's path, in a
+// job folder that itself cannot run programs as well as in any other.
+TEST(MemoryProgram, RunsFromItsDescriptorWithoutAFile) {
+    QFile echo(QStringLiteral("/bin/echo"));
+    ASSERT_TRUE(echo.open(QIODevice::ReadOnly));
+    const platform::MemoryProgram program(echo.readAll());
+    ASSERT_TRUE(program.IsValid());
+    EXPECT_TRUE(program.Path().startsWith(QStringLiteral("/proc/self/fd/")));
+    QProcess process;
+    process.start(program.Path(), {QStringLiteral("from"), QStringLiteral("memory")});
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_EQ(process.readAllStandardOutput(), QByteArray("from memory\n"));
+    EXPECT_FALSE(platform::MemoryProgram(QByteArray()).IsValid());
+}
+
+// An ordinary folder runs programs; a missing folder and no folder at all
+// do not. (A noexec mount is checked by the picture page's job test, which
+// mounts one.)
+TEST(AllowsExecution, AnOrdinaryFolderYesNoFolderNo) {
+    TempDir dir;
+    EXPECT_TRUE(platform::AllowsExecution(QString::fromStdString(dir.path().string())));
+    EXPECT_FALSE(platform::AllowsExecution(QString::fromStdString((dir / "missing").string())));
+    EXPECT_FALSE(platform::AllowsExecution(QString()));
 }
