@@ -114,21 +114,41 @@ def peak_so_far(pid):
     return 0
 
 
+def children_of(pid):
+    try:
+        with open("/proc/%d/task/%d/children" % (pid, pid)) as f:
+            return [int(c) for c in f.read().split()]
+    except OSError:
+        return []
+
+
 def run_measured(command, timeout):
     """Wall seconds and peak RSS in KiB; a run over `timeout` is stopped,
-    its peak read from the kernel just before."""
+    its peak read from the kernel just before.
+
+    The program is started by GNU time, which reports its peak: a child forked
+    straight from this script would count this script's own memory at the fork
+    (the kernel keeps the largest resident size a process had before exec)."""
     start = time.monotonic()
-    child = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    report = os.path.join("/tmp", "shapes-peak-%d" % os.getpid())
+    child = subprocess.Popen(["/usr/bin/time", "-f", "%M", "-o", report] + command, stdout=subprocess.DEVNULL,
+                             stderr=subprocess.DEVNULL, start_new_session=True)
     peak = 0
     while True:
-        pid, status, usage = os.wait4(child.pid, os.WNOHANG)
+        pid, status, _ = os.wait4(child.pid, os.WNOHANG)
         if pid == child.pid:
             child.returncode = status
-            return time.monotonic() - start, max(peak, usage.ru_maxrss)
-        peak = max(peak, peak_so_far(child.pid))
+            try:
+                with open(report) as f:
+                    peak = max(peak, int(f.read().split()[-1]))
+                os.unlink(report)
+            except (OSError, ValueError, IndexError):
+                pass
+            return time.monotonic() - start, peak
+        for grandchild in children_of(child.pid):
+            peak = max(peak, peak_so_far(grandchild))
         if time.monotonic() - start > timeout:
-            peak = max(peak, peak_so_far(child.pid))
-            child.kill()
+            os.killpg(child.pid, 9)
             os.wait4(child.pid, 0)
             return time.monotonic() - start, peak
         time.sleep(0.02)
