@@ -2,6 +2,8 @@
 // cgroup quota, read from the system's own files.
 #include "png2ico/CpuCount.h"
 
+#include "TestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <sched.h>
@@ -113,8 +115,7 @@ TEST(UsableCpuCount, FollowsTheAffinityMask) {
             _exit(2);
         _exit(png2ico::UsableCpuCount() == 1 ? 0 : 1);
     }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status));
+    const int status = testsupport::WaitWithin(child, 30000);
+    ASSERT_TRUE(WIFEXITED(status)) << status;
     EXPECT_EQ(WEXITSTATUS(status), 0);
 }
