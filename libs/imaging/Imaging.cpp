@@ -12,10 +12,8 @@
 #include "libs/imaging/png/PngDecoder.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstdlib>
 #include <limits>
-#include <mutex>
 #include <new>
 
 namespace imaging {
