@@ -32,6 +32,8 @@ for file in usr/bin/trevalo usr/bin/png2ico usr/share/applications/org.example.t
   usr/share/metainfo/org.example.trevalo.metainfo.xml usr/share/man/man1/png2ico.1.gz; do
   grep -qx "$file" "$folder/package-files.txt" || fail "package lacks $file"
 done
+grep -qE '^usr/lib/([a-z0-9_-]+/)?trevalo/libtrevalo-picturereader\.so$' "$folder/package-files.txt" ||
+  fail "package lacks the general reader's library"
 
 cleanup() {
   local mount
