@@ -12,10 +12,12 @@
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <future>
 #include <limits>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <thread>
@@ -89,21 +91,16 @@ void DropQtMessage(QtMsgType, const QMessageLogContext&, const QString&) {}
 // touching freed memory; so a thread of the reader's own asks first and
 // lives as long as the program.
 void AdoptMainThread() {
-    std::mutex adopted;
-    std::condition_variable said;
-    bool done = false;
-    std::thread([&] {
+    // The thread keeps the promise, so nothing it touches ends before it.
+    auto adopted = std::make_shared<std::promise<void>>();
+    std::future<void> said = adopted->get_future();
+    std::thread([adopted] {
         (void)QThread::currentThread();
-        {
-            const std::lock_guard<std::mutex> lock(adopted);
-            done = true;
-        }
-        said.notify_one();
+        adopted->set_value();
         for (;;)
             std::this_thread::sleep_for(std::chrono::hours(24));
     }).detach();
-    std::unique_lock<std::mutex> lock(adopted);
-    said.wait(lock, [&] { return done; });
+    said.wait();
 }
 
 } // namespace
