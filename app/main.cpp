@@ -5,6 +5,7 @@
 #include "platform/artwork/Artwork.h"
 #include "platform/shell/StandardTexts.h"
 #include "libs/files/TempFileRegistry.h"
+#include "libs/imaging/GeneralReader.h"
 
 #include <QApplication>
 #include <QStyleFactory>
@@ -23,6 +24,9 @@ int main(int argc, char** argv) {
     platform::LoadStandardTexts();
     // An icon being saved when the window is interrupted leaves no temporary file.
     files::RemoveTempFilesOnInterrupt();
+    // The converter runs from a copy in the job's folder, far from the
+    // general reader's library: it is told where that is.
+    imaging::LendGeneralReader();
     // The layout is fixed in size: one style and one font keep every caption
     // inside its control on any desktop.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));

@@ -9,7 +9,8 @@
 # Environment: BENCH_REPEATS (default 3); BENCH_SHAPES_TIMEOUT (seconds per
 # picture of the shapes set, default 120); BENCH_BASELINE, a release build of an
 # earlier version (say, of the main branch) whose bench/stage_times is run on
-# the same corpus to set the resample + mask stage against.
+# the same corpus to set the resample + mask stage against; BENCH_BEFORE (an
+# older png2ico for the start-up rows).
 #
 # The corpus is generated into BUILD_DIR/bench-data/corpus once and reused; the
 # icons go to BUILD_DIR/bench-data/out/<tool>/. Exits non-zero only when a tool
@@ -67,6 +68,9 @@ if [ ${#extra[@]} -eq 0 ] || [ "${extra[0]}" != "--peers-only" ]; then
   bash "$here/bmp_bench.sh" "$build" "$work" || status=$?
 fi
 if [ -x "$png2ico" ]; then
+  echo
+  # BENCH_BEFORE: another png2ico (e.g. an older build) timed in the same rounds.
+  "$python" "$here/startup.py" --png2ico "$png2ico" ${BENCH_BEFORE:+--before "$BENCH_BEFORE"} || status=$?
   echo
   echo "shapes: png2ico -j 1 on one picture of each shape and layout (stopped after ${BENCH_SHAPES_TIMEOUT:-120} s)"
   "$python" "$here/shapes.py" --png2ico "$png2ico" --work "$work" --timeout "${BENCH_SHAPES_TIMEOUT:-120}" || status=$?

@@ -2,9 +2,6 @@
 #include "png2ico/RunConverter.h"
 #include "libs/files/TempFileRegistry.h"
 
-#include <QThread>
-#include <QtGlobal>
-
 #include <malloc.h>
 #include <unistd.h>
 
@@ -17,10 +14,6 @@
 #include <vector>
 
 namespace {
-
-// Decoders report damaged pictures through Qt's warnings; the console shows
-// "[ERROR]" for them already, so keep its lines clean.
-void DropQtMessage(QtMsgType, const QMessageLogContext&, const QString&) {}
 
 // For tests that interrupt a run while an icon is being written: each
 // temporary icon file, once created, is named on standard error and the
@@ -62,12 +55,8 @@ int main(int argc, char** argv) {
     // heap instead of fresh mappings saves the page faults of zeroed memory.
     mallopt(M_MMAP_THRESHOLD, 64 << 20);
     mallopt(M_TRIM_THRESHOLD, 128 << 20);
-    qInstallMessageHandler(DropQtMessage);
-    // Without an application object Qt takes the first thread that asks for
-    // its main thread, and the image plugins it loads are moved there. Were
-    // that a worker, they would outlive its thread data and the program would
-    // end touching freed memory.
-    (void)QThread::currentThread();
+    // Qt is loaded only for pictures our own decoders do not read; the
+    // general reader quiets its messages and picks its main thread then.
     std::ios::sync_with_stdio(false);
     TakeWriteErrorsAsErrors();
     files::RemoveTempFilesOnInterrupt();

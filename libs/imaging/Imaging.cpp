@@ -1,5 +1,6 @@
 #include "libs/imaging/Imaging.h"
 
+#include "libs/imaging/GeneralReader.h"
 #include "libs/imaging/IconFilePng.h"
 #include "libs/imaging/PictureFile.h"
 #include "libs/imaging/PictureFileBytes.h"
@@ -10,52 +11,17 @@
 #include "libs/imaging/bmp/BmpDecoder.h"
 #include "libs/imaging/png/PngDecoder.h"
 
-#include <QBuffer>
-#include <QByteArray>
-#include <QImageReader>
-
 #include <algorithm>
-#include <atomic>
 #include <cstdlib>
 #include <limits>
-#include <mutex>
 #include <new>
 
 namespace imaging {
 
 namespace {
 
-// Decoders may allocate up to the pixel limit at 16 bits per channel; this
-// guards the formats whose size is only known while decoding.
-constexpr int64_t kDecodeBytesPerPixel = 8;
-
-int DecodeAllocationLimitMb(int64_t maxPixels) {
-    constexpr int64_t kMb = 1024 * 1024;
-    return static_cast<int>(std::max<int64_t>(1, (maxPixels * kDecodeBytesPerPixel + kMb - 1) / kMb));
-}
-
-// Qt keeps the limit in one unguarded global that every decode reads, on any
-// thread: it is written only when it changes, which a program that always
-// asks for the same limit does once, before any of its decodes.
-void UseAllocationLimit(int64_t maxPixels) {
-    static std::atomic<int> current{-1};
-    static std::mutex changing;
-    const int wanted = DecodeAllocationLimitMb(maxPixels);
-    if (current.load(std::memory_order_acquire) == wanted)
-        return;
-    const std::lock_guard<std::mutex> lock(changing);
-    if (current.load(std::memory_order_relaxed) != wanted) {
-        QImageReader::setAllocationLimit(wanted);
-        current.store(wanted, std::memory_order_release);
-    }
-}
-
 // Mask threshold for depths that store no alpha.
 constexpr uint8_t kOpaqueFromAlpha = 127;
-
-bool WithinPixelLimit(const QSize& size, int64_t maxPixels) {
-    return size.width() > 0 && size.height() > 0 && int64_t{size.width()} * size.height() <= maxPixels;
-}
 
 // Every PNG goes through our decoder: exact on all of the standard, silent on
 // damage, and the picture's size is checked before its pixels are allocated.
@@ -69,17 +35,13 @@ std::unique_ptr<SourcePicture> DecodeChunks(const png::PngFile& file, png::PngPi
     auto* pixels = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(capacity)));
     if (pixels == nullptr)
         return nullptr;
-    const int width = static_cast<int>(file.header.width), height = static_cast<int>(file.header.height);
-    QImage image(pixels, width, height, 4 * width, QImage::Format_ARGB32, std::free, pixels);
-    if (image.isNull()) {
-        std::free(pixels);
-        return nullptr;
-    }
+    PixelBuffer owned(pixels);
+    const int32_t width = static_cast<int32_t>(file.header.width), height = static_cast<int32_t>(file.header.height);
     const png::PngTarget target{pixels, ptrdiff_t{4} * width, capacity};
     if ((pieces != nullptr ? png::DecodeImageFrom(file, pieces, target) : png::DecodeImage(file, target)) !=
         png::PngError::kOk)
         return nullptr;
-    return SourcePicture::FromImage(std::move(image));
+    return SourcePicture::Adopt(std::move(owned), width, height, ptrdiff_t{4} * width);
 }
 
 // Every BMP goes through our decoder: colours as Windows shows them, and a
@@ -91,13 +53,14 @@ std::unique_ptr<SourcePicture> DecodeBmp(const uint8_t* data, size_t size, int64
     if (bmp::ReadBmpHeader(data, size, maxPixels, &header) != bmp::BmpError::kOk ||
         header.CheckFileSize(size) != bmp::BmpError::kOk)
         return nullptr;
-    QImage image(header.width, header.height, QImage::Format_ARGB32);
-    if (image.isNull())
+    const size_t rowBytes = size_t{4} * static_cast<size_t>(header.width);
+    PixelBuffer pixels(static_cast<uint8_t*>(std::malloc(rowBytes * static_cast<size_t>(header.height))));
+    if (!pixels)
         return nullptr;
-    const bmp::BmpTarget target{image.bits(), static_cast<ptrdiff_t>(image.bytesPerLine())};
+    const bmp::BmpTarget target{pixels.get(), static_cast<ptrdiff_t>(rowBytes)};
     if (bmp::DecodeImage(data, size, header, target) != bmp::BmpError::kOk)
         return nullptr;
-    return SourcePicture::FromImage(std::move(image));
+    return SourcePicture::Adopt(std::move(pixels), header.width, header.height, static_cast<ptrdiff_t>(rowBytes));
 }
 
 std::unique_ptr<SourcePicture> DecodePng(const uint8_t* data, size_t size, int64_t maxPixels) {
@@ -121,30 +84,6 @@ std::unique_ptr<SourcePicture> DecodePngFile(PictureReader* reader) {
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
-}
-
-std::unique_ptr<SourcePicture> Decode(QIODevice* device, int64_t maxPixels) {
-    UseAllocationLimit(maxPixels);
-    QImageReader reader(device);
-    reader.setDecideFormatFromContent(true);
-    // A header that declares a huge picture is refused before any pixel
-    // memory is asked for.
-    const QSize declared = reader.size();
-    if (!declared.isValid() || !WithinPixelLimit(declared, maxPixels))
-        return nullptr;
-    // A damaged file can end the decode early, leaving pixels unwritten: the
-    // readers decode into an image of the declared size and format (32-bit
-    // where a reader names none), filled first, so those pixels are
-    // transparent black rather than whatever the heap held. A reader that
-    // cannot say the size first is not trusted with that.
-    const QImage::Format named = reader.imageFormat();
-    QImage image(declared, named == QImage::Format_Invalid ? QImage::Format_ARGB32 : named);
-    if (image.isNull())
-        return nullptr;
-    image.fill(0);
-    if (!reader.read(&image) || image.isNull() || !WithinPixelLimit(image.size(), maxPixels))
-        return nullptr;
-    return SourcePicture::FromImage(std::move(image));
 }
 
 void MakeMask(const ResampleKernels& kernels, const icofile::ColourBitmap& colour, int32_t bitsPerPixel,
@@ -182,7 +121,7 @@ std::unique_ptr<SourcePicture> LoadPictureFromMemory(const uint8_t* data, size_t
 }
 
 std::unique_ptr<SourcePicture> LoadPictureFromMemory(const uint8_t* data, size_t size, int64_t maxPixels) {
-    if (data == nullptr || size == 0 || size > static_cast<size_t>(std::numeric_limits<qsizetype>::max()))
+    if (data == nullptr || size == 0 || size > static_cast<size_t>(std::numeric_limits<ptrdiff_t>::max()))
         return nullptr;
     maxPixels = std::min(maxPixels, kMaxPicturePixels);
     try {
@@ -193,11 +132,7 @@ std::unique_ptr<SourcePicture> LoadPictureFromMemory(const uint8_t* data, size_t
             return DecodeBmp(data, size, maxPixels);
         if (const EmbeddedPng inIcon = FirstIconImagePng(data, size); inIcon.data != nullptr)
             return DecodePng(inIcon.data, inIcon.size, maxPixels);
-        QBuffer buffer;
-        buffer.setData(QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
-        if (!buffer.open(QIODevice::ReadOnly))
-            return nullptr;
-        return Decode(&buffer, maxPixels);
+        return ReadGeneralPicture(data, size, maxPixels);
     } catch (const std::bad_alloc&) {
         return nullptr;
     }

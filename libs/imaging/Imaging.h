@@ -20,7 +20,8 @@ inline constexpr int64_t kMaxPicturePixels = int64_t{1} << 26;  // 64 Mpx, e.g. 
 class SourcePicture;  // a decoded picture, with what all its sizes share
 
 // Decodes the file, the format decided by its content (any name or
-// extension): PNG and BMP by our own decoders, the others by Qt's readers,
+// extension): PNG and BMP by our own decoders, the others by the general
+// reader (Qt's image readers, loaded on first use; see GeneralReader.h),
 // to 32-bit straight alpha. Null when it is not a regular file (never waiting on a pipe
 // or device), is larger than kMaxPictureFileBytes, cannot be read or decoded,
 // or has more than kMaxPicturePixels pixels.

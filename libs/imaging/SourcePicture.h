@@ -5,18 +5,26 @@
 #include "libs/imaging/PixelView.h"
 #include "libs/imaging/Resampler.h"
 
-#include <QImage>
-
+#include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 
 namespace imaging {
 
+struct FreePixels {
+    void operator()(uint8_t* pixels) const { std::free(pixels); }
+};
+// Pixels from malloc: the decoders and the general reader hand theirs over.
+using PixelBuffer = std::unique_ptr<uint8_t, FreePixels>;
+
 class SourcePicture {
 public:
-    // Null when the picture is empty, larger than the limit, or cannot be
-    // converted to 32-bit straight alpha.
-    static std::unique_ptr<SourcePicture> FromImage(QImage image);
+    // Takes the pixels (blue, green, red, alpha bytes). Null when the picture
+    // is empty or larger than the limit.
+    static std::unique_ptr<SourcePicture> Adopt(PixelBuffer pixels, int32_t width, int32_t height, ptrdiff_t stride);
+    // The same from a copy of the pixels.
+    static std::unique_ptr<SourcePicture> Copy(const uint8_t* bgra, int32_t width, int32_t height, ptrdiff_t stride);
 
     SourcePicture(const SourcePicture&) = delete;
     SourcePicture& operator=(const SourcePicture&) = delete;
@@ -27,9 +35,9 @@ public:
     Resampler& resampler() { return resampler_; }
 
 private:
-    explicit SourcePicture(QImage image);
+    SourcePicture(PixelBuffer pixels, int32_t width, int32_t height, ptrdiff_t stride);
 
-    const QImage image_;  // Format_ARGB32: blue, green, red, alpha bytes
+    const PixelBuffer buffer_;
     PixelView pixels_;
     Resampler resampler_;
 };

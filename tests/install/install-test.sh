@@ -4,10 +4,11 @@
 # and AppStream validators, manual pages that format without warnings and
 # name every option, icons of their stated sizes, both programs running from
 # the staged bin/, and the documented uninstall.
-#   Usage: install-test.sh <build folder> <work folder>
+#   Usage: install-test.sh <build folder> <work folder> <library folder, e.g. lib>
 set -euo pipefail
 build=$(cd "$1" && pwd)
 work=$2
+libdir=$3
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/common.sh"
 
@@ -29,7 +30,7 @@ DESTDIR=$stage cmake --install "$build" --prefix "$prefix" >"$work/install.log"
 cp "$manifest" "$work/manifest.txt"
 
 icon_sizes_installed=(16 24 32 48 64 128 256)
-expected=(bin/png2ico bin/trevalo
+expected=(bin/png2ico bin/trevalo "$libdir/trevalo/libtrevalo-picturereader.so"
   share/applications/org.example.trevalo.desktop
   share/metainfo/org.example.trevalo.metainfo.xml
   share/man/man1/png2ico.1.gz share/man/man1/trevalo.1.gz
@@ -84,6 +85,13 @@ mkdir -p "$work/pictures/sub"
 make_png "$work/pictures/sub/photo.png"
 (cd "$work" && "$root/bin/png2ico" -s 16 32bpp -s 48 8bpp -i pictures -o icons -noconfirm -silent) >"$work/png2ico.log"
 [ "$(icon_sizes "$work/icons/sub/photo.ico")" = "16 48" ] || fail "png2ico wrote no icon with sizes 16 and 48"
+# A JPEG named .png goes through the general reader, found beside the staged
+# converter.
+mkdir -p "$work/jpeg"
+convert -size 40x30 gradient:red-blue "jpg:$work/jpeg/photo.png"
+(cd "$work" && "$root/bin/png2ico" -s 16 32bpp -i jpeg -o jpeg-icons -noconfirm) >"$work/png2ico-jpeg.log"
+grep -q '^jpeg/photo.png \.*\[OK\]$' "$work/png2ico-jpeg.log" || { cat "$work/png2ico-jpeg.log"; fail "png2ico read no JPEG"; }
+[ "$(icon_sizes "$work/jpeg-icons/photo.ico")" = "16" ] || fail "png2ico wrote no icon of the JPEG"
 
 # The staged window starts and keeps running until stopped (its artwork and
 # the converter are inside the program; nothing is looked for beside it).

@@ -22,7 +22,7 @@ using imagingtest::Picture;
 namespace {
 
 std::unique_ptr<SourcePicture> Source(const Picture& p) {
-    auto source = SourcePicture::FromImage(imagingtest::ToImage(p));
+    auto source = SourcePicture::Copy(p.bgra.data(), p.width, p.height, ptrdiff_t{4} * p.width);
     EXPECT_TRUE(source);
     return source;
 }

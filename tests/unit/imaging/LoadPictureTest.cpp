@@ -122,6 +122,29 @@ TEST(LoadPicture, JpegNamedPngLoadsByContent) {
     EXPECT_EQ(centre[3], 255);
 }
 
+// The general reader keeps the caller's pixel limit: 40 x 30 is 1200 pixels.
+TEST(LoadPicture, JpegAtThePixelLimitLoadsAndOnePixelBelowFails) {
+    const std::vector<uint8_t> jpeg =
+        Bytes(Encode(imagingtest::ToImage(imagingtest::Filled(40, 30, 50, 100, 200, 255)), "JPEG", 95));
+    EXPECT_FALSE(imaging::LoadPictureFromMemory(jpeg.data(), jpeg.size(), 1199));
+    const auto loaded = imaging::LoadPictureFromMemory(jpeg.data(), jpeg.size(), 1200);
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->pixels().stride, 4 * 40);
+}
+
+// A copied picture keeps its pixels and leaves a source's row padding behind.
+TEST(LoadPicture, CopiedPictureDropsRowPadding) {
+    const std::vector<uint8_t> padded = {1, 2, 3, 4, 5, 6, 7, 8, 0xEE, 0xEE, 0xEE, 0xEE,  //
+                                         9, 10, 11, 12, 13, 14, 15, 16, 0xEE, 0xEE, 0xEE, 0xEE};
+    const auto copy = imaging::SourcePicture::Copy(padded.data(), 2, 2, 12);
+    ASSERT_TRUE(copy);
+    ASSERT_EQ(copy->pixels().stride, 8);
+    const std::vector<uint8_t> want = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+    EXPECT_EQ(std::vector<uint8_t>(copy->pixels().bgra, copy->pixels().bgra + 16), want);
+    EXPECT_FALSE(imaging::SourcePicture::Copy(padded.data(), 2, 2, 7)) << "a stride shorter than a row";
+    EXPECT_FALSE(imaging::SourcePicture::Copy(padded.data(), 0, 2, 12));
+}
+
 TEST(LoadPicture, GifAndBmpAndIcoLoadWhateverTheirNames) {
     testsupport::TempDir dir;
     testsupport::WriteBytes(dir / "red.png", RedGif());
