@@ -23,7 +23,8 @@ inline Decoded Decode(const std::vector<uint8_t>& file, int64_t maxPixels = kTes
     std::vector<uint8_t> bgra;
     d.error = imaging::bmp::DecodeBmp(file.data(), file.size(), maxPixels, &bgra, &d.header);
     d.pixels.resize(bgra.size() / 4);
-    std::memcpy(d.pixels.data(), bgra.data(), bgra.size());
+    if (!bgra.empty())
+        std::memcpy(d.pixels.data(), bgra.data(), bgra.size());
     return d;
 }
 
