@@ -30,7 +30,7 @@ DESTDIR=$stage cmake --install "$build" --prefix "$prefix" >"$work/install.log"
 cp "$manifest" "$work/manifest.txt"
 
 icon_sizes_installed=(16 24 32 48 64 128 256)
-expected=(bin/png2ico bin/trevalo "$libdir/trevalo/libtrevalo-picturereader.so"
+expected=(bin/png2ico bin/trevalo "$libdir/trevalo/readers/libtrevalo-picturereader.so"
   share/applications/org.example.trevalo.desktop
   share/metainfo/org.example.trevalo.metainfo.xml
   share/man/man1/png2ico.1.gz share/man/man1/trevalo.1.gz

@@ -53,7 +53,7 @@ for file in usr/bin/trevalo usr/bin/png2ico usr/share/applications/org.example.t
   usr/share/doc/trevalo/copyright usr/share/doc/trevalo/changelog.gz; do
   grep -qx "$file" "$folder/package-files.txt" || fail "package lacks $file"
 done
-grep -qE '^usr/lib/([a-z0-9_-]+/)?trevalo/libtrevalo-picturereader\.so$' "$folder/package-files.txt" ||
+grep -qE '^usr/lib/([a-z0-9_-]+/)?trevalo/readers/libtrevalo-picturereader\.so$' "$folder/package-files.txt" ||
   fail "package lacks the general reader's library"
 
 cleanup() {
