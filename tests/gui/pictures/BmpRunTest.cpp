@@ -114,12 +114,12 @@ TEST_F(BmpRunTest, ConvertsTheReadablePicturesAndSkipsTheRest) {
 // 16-bit pictures widen 5-bit channels as Windows does, so 24/24/24 is
 // 0xC6C6C6, not the mask colour; a picture cut short gets no icon.
 TEST_F(BmpRunTest, SixteenBitColoursAsWindowsShowsThemAndShortFilesSkipped) {
-    bmptest::BmpSpec rgb555;
+    bmptest::BmpPlan rgb555;
     rgb555.width = 3;
     rgb555.bitCount = 16;
     rgb555.pixelData = bmptest::PackRows({{0x6318, 0x7FFF, 0x6319}}, 16);
     testsupport::WriteBytes(pics / "rgb555.bmp", bmptest::WriteBmp(rgb555));
-    bmptest::BmpSpec big;
+    bmptest::BmpPlan big;
     big.width = big.height = 32;
     big.pixelData.assign(32 * 32 * 3, 0x40);
     std::vector<uint8_t> cut = bmptest::WriteBmp(big);

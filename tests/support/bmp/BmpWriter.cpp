@@ -14,7 +14,7 @@ void Put32(std::vector<uint8_t>& out, uint32_t v) {
     Put16(out, v >> 16);
 }
 
-void PutInfoHeader(std::vector<uint8_t>& out, const BmpSpec& s) {
+void PutInfoHeader(std::vector<uint8_t>& out, const BmpPlan& s) {
     const size_t start = out.size();
     Put32(out, s.infoSize);
     if (s.infoSize == 12) {
@@ -43,7 +43,7 @@ void PutInfoHeader(std::vector<uint8_t>& out, const BmpSpec& s) {
 
 } // namespace
 
-std::vector<uint8_t> WriteBmp(const BmpSpec& s) {
+std::vector<uint8_t> WriteBmp(const BmpPlan& s) {
     std::vector<uint8_t> info;
     PutInfoHeader(info, s);
     if (s.infoSize == 40)

@@ -11,7 +11,7 @@
 
 namespace bmptest {
 
-struct BmpSpec {
+struct BmpPlan {
     uint32_t infoSize = 40;     // 12, 40, 52, 56, 108, 124 (or any value, to be refused)
     int32_t width = 1;
     int32_t height = 1;         // negative: top-down
@@ -29,7 +29,7 @@ struct BmpSpec {
     std::vector<uint8_t> pixelData;      // rows or RLE codes, as stored
 };
 
-std::vector<uint8_t> WriteBmp(const BmpSpec& spec);
+std::vector<uint8_t> WriteBmp(const BmpPlan& plan);
 
 // Stored rows from pixel values of `bitCount` bits each (1 to 32), rows in
 // the order given, the leftmost pixel in a byte's high bits, multi-byte

@@ -14,7 +14,7 @@
 
 namespace {
 
-using bmptest::BmpSpec;
+using bmptest::BmpPlan;
 using bmptest::PackRows;
 
 // width x height stored values from a formula, `bits` wide.
@@ -28,8 +28,8 @@ std::vector<std::vector<uint32_t>> Pattern(int width, int height, int bits) {
     return rows;
 }
 
-BmpSpec Plain(int width, int height, uint16_t bits) {
-    BmpSpec s;
+BmpPlan Plain(int width, int height, uint16_t bits) {
+    BmpPlan s;
     s.width = width;
     s.height = height;
     s.bitCount = bits;
@@ -40,14 +40,14 @@ BmpSpec Plain(int width, int height, uint16_t bits) {
 }
 
 std::vector<uint8_t> Rle8() {
-    BmpSpec s = Plain(9, 5, 8);
+    BmpPlan s = Plain(9, 5, 8);
     s.compression = 1;
     s.pixelData = {3, 7, 0, 4, 1, 2, 3, 4, 0, 0, 0, 2, 2, 1, 5, 200, 0, 0, 9, 9, 0, 1};
     return bmptest::WriteBmp(s);
 }
 
 std::vector<uint8_t> Rle4() {
-    BmpSpec s = Plain(9, 4, 4);
+    BmpPlan s = Plain(9, 4, 4);
     s.compression = 2;
     s.pixelData = {5, 0x12, 0, 3, 0x34, 0x50, 0, 0, 0, 2, 1, 1, 4, 0xAB, 0, 0, 0, 1};
     return bmptest::WriteBmp(s);
@@ -73,23 +73,23 @@ int main(int argc, char** argv) {
         for (const int height : {13, -13})
             files.push_back({"rgb" + std::to_string(bits) + (height < 0 ? "-topdown" : ""),
                              bmptest::WriteBmp(Plain(11, height, static_cast<uint16_t>(bits)))});
-    BmpSpec core = Plain(7, 6, 8);
+    BmpPlan core = Plain(7, 6, 8);
     core.infoSize = 12;
     files.push_back({"core8", bmptest::WriteBmp(core)});
-    BmpSpec short8 = Plain(7, 6, 8);
+    BmpPlan short8 = Plain(7, 6, 8);
     short8.palette.resize(20);
     short8.coloursUsed = 20;
     files.push_back({"pal8-short", bmptest::WriteBmp(short8)});
-    BmpSpec f565 = Plain(10, 5, 16);
+    BmpPlan f565 = Plain(10, 5, 16);
     f565.compression = 3;
     f565.masks = {0xF800, 0x07E0, 0x001F};
     files.push_back({"bitfields565", bmptest::WriteBmp(f565)});
-    BmpSpec argb = Plain(6, 6, 32);
+    BmpPlan argb = Plain(6, 6, 32);
     argb.infoSize = 124;
     argb.compression = 3;
     argb.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
     files.push_back({"v5-argb32", bmptest::WriteBmp(argb)});
-    BmpSpec a4444 = Plain(6, 6, 16);
+    BmpPlan a4444 = Plain(6, 6, 16);
     a4444.infoSize = 56;
     a4444.compression = 3;
     a4444.masks = {0x0F00, 0x00F0, 0x000F, 0xF000};

@@ -233,7 +233,7 @@ TEST(LoadPicture, TruncatedPngFails) {
 // (Qt's reader decodes it, leaving the missing rows unwritten).
 TEST(LoadPicture, BmpByOurDecoder) {
     testsupport::TempDir dir;
-    bmptest::BmpSpec rgb555;
+    bmptest::BmpPlan rgb555;
     rgb555.width = 2;
     rgb555.bitCount = 16;
     rgb555.pixelData = bmptest::PackRows({{0x6318, 0x7FFF}}, 16);
@@ -243,7 +243,7 @@ TEST(LoadPicture, BmpByOurDecoder) {
     const uint8_t* p = loaded->pixels().row(0);
     EXPECT_EQ(std::vector<uint8_t>(p, p + 8), (std::vector<uint8_t>{198, 198, 198, 255, 255, 255, 255, 255}));
 
-    bmptest::BmpSpec big;
+    bmptest::BmpPlan big;
     big.width = big.height = 32;
     big.pixelData.assign(32 * 32 * 3, 0x40);
     std::vector<uint8_t> file = bmptest::WriteBmp(big);
@@ -322,10 +322,10 @@ TEST(LoadPicture, RefusedFromTheHeaderWithoutReadingTheRest) {
     const auto at = SparseFile(dir, "at.png", StripedPng(1, 1), 67108922);
     // A BMP: its headers refuse 100000 x 100000; a 1 x 1 24-bit one (54
     // bytes of headers, one 4-byte row) may carry 64 MiB after its pixels.
-    bmptest::BmpSpec hugeSpec;
-    hugeSpec.width = hugeSpec.height = 100000;
-    const auto hugeBmp = SparseFile(dir, "huge.bmp", bmptest::WriteBmp(hugeSpec), off_t{1} << 30);
-    bmptest::BmpSpec one;
+    bmptest::BmpPlan hugePlan;
+    hugePlan.width = hugePlan.height = 100000;
+    const auto hugeBmp = SparseFile(dir, "huge.bmp", bmptest::WriteBmp(hugePlan), off_t{1} << 30);
+    bmptest::BmpPlan one;
     one.pixelData = {1, 2, 3, 0};
     const off_t bmpBound = 54 + 4 + (off_t{64} << 20);
     const auto overBmp = SparseFile(dir, "over.bmp", bmptest::WriteBmp(one), bmpBound + 1);

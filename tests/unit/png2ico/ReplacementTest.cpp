@@ -159,15 +159,22 @@ INSTANTIATE_TEST_SUITE_P(Signals, Png2icoInterrupted,
                          ::testing::Values(Interrupt{SIGINT}, Interrupt{SIGTERM}, Interrupt{SIGHUP},
                                            Interrupt{SIGQUIT}));
 
-// Three workers, each stopped with its icon half made: the interrupt removes
-// all three temporary files.
-TEST(Png2icoInterruptedWorkers, EveryTemporaryFileInFlightIsRemoved) {
-    TempDir dir;
+// Five pictures in "in" and the arguments that convert them into "out" on
+// three workers.
+std::vector<std::string> FivePicturesOnThreeWorkers(const TempDir& dir) {
     fs::create_directories(dir / "in");
     for (int i = 0; i < 5; ++i)
         WriteDetailedPicture(dir / "in" / ("p" + std::to_string(i) + ".png"), 48, i);
     auto args = Args({"16 32bpp", "32 8bpp"}, "in", "out");
     args.insert(args.end(), {"-j", "3"});
+    return args;
+}
+
+// Three workers, each stopped with its icon half made: the interrupt removes
+// all three temporary files.
+TEST(Png2icoInterruptedWorkers, EveryTemporaryFileInFlightIsRemoved) {
+    TempDir dir;
+    const auto args = FivePicturesOnThreeWorkers(dir);
     HeldConverter converter(args, dir.path());
     ASSERT_TRUE(converter.started());
     const std::vector<std::string> temps = converter.WaitForTempFiles(3);
@@ -247,11 +254,7 @@ TEST(Png2icoReplacement, FileSizeLimitFailsEachPictureAndTheRunGoesOn) {
 // to the end, exit code 0.
 TEST(Png2icoReplacement, ClosedOutputStopsThePrintingNotTheRun) {
     TempDir dir;
-    fs::create_directories(dir / "in");
-    for (int i = 0; i < 5; ++i)
-        WriteDetailedPicture(dir / "in" / ("p" + std::to_string(i) + ".png"), 48, i);
-    auto args = Args({"16 32bpp", "32 8bpp"}, "in", "out");
-    args.insert(args.end(), {"-j", "3"});
+    const auto args = FivePicturesOnThreeWorkers(dir);
     testsupport::Child run(PNG2ICO_PATH, args, dir.path());
     run.CloseOutput();  // before the banner: its first line already meets a closed pipe
     const int status = run.Finish();

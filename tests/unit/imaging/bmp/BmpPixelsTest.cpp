@@ -12,15 +12,15 @@
 
 namespace {
 
-using bmptest::BmpSpec;
+using bmptest::BmpPlan;
 using bmptest::Decode;
 using bmptest::PackRows;
 using imaging::bmp::BmpError;
 
 constexpr uint32_t kBlack = 0xFF000000;
 
-BmpSpec Spec(int32_t width, int32_t height, uint16_t bits, const std::vector<std::vector<uint32_t>>& rows) {
-    BmpSpec s;
+BmpPlan Plan(int32_t width, int32_t height, uint16_t bits, const std::vector<std::vector<uint32_t>>& rows) {
+    BmpPlan s;
     s.width = width;
     s.height = height;
     s.bitCount = bits;
@@ -29,8 +29,8 @@ BmpSpec Spec(int32_t width, int32_t height, uint16_t bits, const std::vector<std
 }
 
 // Decodes and compares with the expected 0xAARRGGBB words, rows top first.
-void ExpectPixels(const BmpSpec& spec, const std::vector<uint32_t>& expected) {
-    const bmptest::Decoded d = Decode(bmptest::WriteBmp(spec));
+void ExpectPixels(const BmpPlan& plan, const std::vector<uint32_t>& expected) {
+    const bmptest::Decoded d = Decode(bmptest::WriteBmp(plan));
     ASSERT_EQ(d.error, BmpError::kOk) << imaging::bmp::BmpErrorName(d.error);
     ASSERT_EQ(d.pixels.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i)
@@ -55,7 +55,7 @@ TEST(BmpWiden, RepeatsHighBitsLikeWindows) {
 
 TEST(BmpPixels, Rgb555WidensAndIgnoresTopBit) {
     // 24/24/24 must not land on the mask colour 0xC0C0C0; the top bit is unused.
-    BmpSpec s = Spec(4, 1, 16, {{0x6318, 0x7FFF, 0x8000, 0x7C00 | 0x0001}});
+    BmpPlan s = Plan(4, 1, 16, {{0x6318, 0x7FFF, 0x8000, 0x7C00 | 0x0001}});
     ExpectPixels(s, {0xFFC6C6C6, 0xFFFFFFFF, kBlack, 0xFFFF0008});
 }
 
@@ -65,7 +65,7 @@ TEST(BmpPixels, LargeSixteenBitPicturesWidenTheSame) {
     for (uint32_t y = 0; y < 256; ++y)
         for (uint32_t x = 0; x < 256; ++x)
             rows[y].push_back(y << 8 | x);  // every 16-bit value once, top-down
-    const bmptest::Decoded d = Decode(bmptest::WriteBmp(Spec(256, -256, 16, rows)));
+    const bmptest::Decoded d = Decode(bmptest::WriteBmp(Plan(256, -256, 16, rows)));
     ASSERT_EQ(d.error, BmpError::kOk);
     EXPECT_EQ(d.at(0x18, 0x63), 0xFFC6C6C6u);  // 0x6318
     EXPECT_EQ(d.at(0xFF, 0x7F), 0xFFFFFFFFu);  // 0x7FFF
@@ -75,7 +75,7 @@ TEST(BmpPixels, LargeSixteenBitPicturesWidenTheSame) {
 
 TEST(BmpPixels, BitFields565AfterInfoHeaderAnd52ByteHeader) {
     for (const uint32_t infoSize : {40u, 52u, 108u}) {
-        BmpSpec s = Spec(3, 1, 16, {{0xFFFF, 0x0400, 0xC000}});
+        BmpPlan s = Plan(3, 1, 16, {{0xFFFF, 0x0400, 0xC000}});
         s.infoSize = infoSize;
         s.compression = 3;
         s.masks = {0xF800, 0x07E0, 0x001F};
@@ -85,7 +85,7 @@ TEST(BmpPixels, BitFields565AfterInfoHeaderAnd52ByteHeader) {
 }
 
 TEST(BmpPixels, BitFieldsWiderThanEightBitsKeepTheirTop) {
-    BmpSpec s = Spec(2, 1, 32, {{0xFFFFFFFF, (0x200u << 21) | (0x1FFu << 10) | 0x3FF}});
+    BmpPlan s = Plan(2, 1, 32, {{0xFFFFFFFF, (0x200u << 21) | (0x1FFu << 10) | 0x3FF}});
     s.compression = 3;
     s.masks = {0xFFE00000, 0x001FFC00, 0x000003FF};  // 11, 11, 10 bits
     ExpectPixels(s, {0xFFFFFFFF, 0xFF403FFF});
@@ -93,25 +93,25 @@ TEST(BmpPixels, BitFieldsWiderThanEightBitsKeepTheirTop) {
 
 TEST(BmpPixels, AlphaOnlyFromAlphaFields) {
     const std::vector<std::vector<uint32_t>> rows = {{0x80112233, 0x00445566}};
-    BmpSpec rgb = Spec(2, 1, 32, rows);  // fourth byte of BI_RGB: ignored
+    BmpPlan rgb = Plan(2, 1, 32, rows);  // fourth byte of BI_RGB: ignored
     ExpectPixels(rgb, {0xFF112233, 0xFF445566});
-    BmpSpec v5 = rgb;
+    BmpPlan v5 = rgb;
     v5.infoSize = 124;
     v5.compression = 3;
     v5.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
     ExpectPixels(v5, {0x80112233, 0x00445566});
-    BmpSpec alphaFields = rgb;  // BI_ALPHABITFIELDS after a 40-byte header, alpha in the low byte
+    BmpPlan alphaFields = rgb;  // BI_ALPHABITFIELDS after a 40-byte header, alpha in the low byte
     alphaFields.compression = 6;
     alphaFields.masks = {0xFF000000, 0x00FF0000, 0x0000FF00, 0x000000FF};
     ExpectPixels(alphaFields, {0x33801122, 0x66004455});
-    BmpSpec v4NoAlpha = v5;  // an alpha field with no mask bits: opaque
+    BmpPlan v4NoAlpha = v5;  // an alpha field with no mask bits: opaque
     v4NoAlpha.infoSize = 108;
     v4NoAlpha.masks[3] = 0;
     ExpectPixels(v4NoAlpha, {0xFF112233, 0xFF445566});
 }
 
 TEST(BmpPixels, AlphaFieldZeroEverywhereIsOpaqueButOneNonZeroKeepsIt) {
-    BmpSpec s = Spec(2, 1, 16, {{0x0F00, 0x000F}});
+    BmpPlan s = Plan(2, 1, 16, {{0x0F00, 0x000F}});
     s.infoSize = 56;
     s.compression = 3;
     s.masks = {0x0F00, 0x00F0, 0x000F, 0xF000};
@@ -122,54 +122,54 @@ TEST(BmpPixels, AlphaFieldZeroEverywhereIsOpaqueButOneNonZeroKeepsIt) {
 
 TEST(BmpPixels, TwentyFourBitsBottomUpAndTopDown) {
     const std::vector<std::vector<uint32_t>> rows = {{0x010203, 0x040506, 0x070809}, {0x0A0B0C, 0x0D0E0F, 0x101112}};
-    ExpectPixels(Spec(3, 2, 24, rows),
+    ExpectPixels(Plan(3, 2, 24, rows),
                  {0xFF0A0B0C, 0xFF0D0E0F, 0xFF101112, 0xFF010203, 0xFF040506, 0xFF070809});
-    ExpectPixels(Spec(3, -2, 24, rows),
+    ExpectPixels(Plan(3, -2, 24, rows),
                  {0xFF010203, 0xFF040506, 0xFF070809, 0xFF0A0B0C, 0xFF0D0E0F, 0xFF101112});
 }
 
 TEST(BmpPixels, IndexedDepthsAcrossByteBoundaries) {
     // RampPalette entry i is blue i, green 2i, red 3i.
-    BmpSpec one = Spec(9, 1, 1, {{1, 0, 1, 1, 0, 0, 0, 1, 1}});
+    BmpPlan one = Plan(9, 1, 1, {{1, 0, 1, 1, 0, 0, 0, 1, 1}});
     one.palette = {{0, 0, 0, 0}, {0x10, 0x20, 0x30, 0x99}};  // the fourth byte is not alpha
     ExpectPixels(one, {0xFF302010, kBlack, 0xFF302010, 0xFF302010, kBlack, kBlack, kBlack, 0xFF302010, 0xFF302010});
-    BmpSpec two = Spec(5, 1, 2, {{3, 2, 1, 0, 3}});
+    BmpPlan two = Plan(5, 1, 2, {{3, 2, 1, 0, 3}});
     two.palette = bmptest::RampPalette(4);
     ExpectPixels(two, {0xFF090603, 0xFF060402, 0xFF030201, kBlack, 0xFF090603});
-    BmpSpec four = Spec(3, 1, 4, {{15, 1, 8}});
+    BmpPlan four = Plan(3, 1, 4, {{15, 1, 8}});
     four.palette = bmptest::RampPalette(16);
     ExpectPixels(four, {0xFF2D1E0F, 0xFF030201, 0xFF181008});
-    BmpSpec eight = Spec(2, 1, 8, {{255, 100}});
+    BmpPlan eight = Plan(2, 1, 8, {{255, 100}});
     eight.palette = bmptest::RampPalette(256);
     ExpectPixels(eight, {0xFFFDFEFF, 0xFF2CC864});
 }
 
 TEST(BmpPixels, ShortColourTableIndicesBeyondItAreBlack) {
-    BmpSpec s = Spec(4, 1, 8, {{2, 3, 200, 0}});
+    BmpPlan s = Plan(4, 1, 8, {{2, 3, 200, 0}});
     s.palette = bmptest::RampPalette(3);
     s.coloursUsed = 3;
     ExpectPixels(s, {0xFF060402, kBlack, kBlack, kBlack});
-    BmpSpec one = Spec(2, 1, 1, {{0, 1}});  // 1 entry of 2
+    BmpPlan one = Plan(2, 1, 1, {{0, 1}});  // 1 entry of 2
     one.palette = {{9, 9, 9, 0}};
     one.coloursUsed = 1;
     ExpectPixels(one, {0xFF090909, kBlack});
 }
 
 TEST(BmpPixels, CoreHeaderWithThreeByteEntries) {
-    BmpSpec s = Spec(3, 2, 8, {{0, 1, 2}, {255, 3, 1}});
+    BmpPlan s = Plan(3, 2, 8, {{0, 1, 2}, {255, 3, 1}});
     s.infoSize = 12;
     s.palette = bmptest::RampPalette(256);
     ExpectPixels(s, {0xFFFDFEFF, 0xFF090603, 0xFF030201, kBlack, 0xFF030201, 0xFF060402});
 }
 
 TEST(BmpPixels, PixelsAtTheOffsetNotAfterTheTable) {
-    BmpSpec s = Spec(2, 1, 24, {{0x112233, 0x445566}});
+    BmpPlan s = Plan(2, 1, 24, {{0x112233, 0x445566}});
     s.dataOffset = 54 + 10;
     ExpectPixels(s, {0xFF112233, 0xFF445566});
 }
 
 TEST(BmpPixels, LastRowMayLackItsPaddingButNotAPixelByte) {
-    BmpSpec s = Spec(1, 2, 24, {{0x010203}, {0x040506}});
+    BmpPlan s = Plan(1, 2, 24, {{0x010203}, {0x040506}});
     std::vector<uint8_t> file = bmptest::WriteBmp(s);
     file.resize(file.size() - 1);  // padding byte
     EXPECT_EQ(Decode(file).error, BmpError::kOk);
@@ -177,8 +177,8 @@ TEST(BmpPixels, LastRowMayLackItsPaddingButNotAPixelByte) {
     EXPECT_EQ(Decode(file).error, BmpError::kTruncated);
 }
 
-BmpSpec Rle(int width, int height, uint32_t compression, std::vector<uint8_t> codes) {
-    BmpSpec s;
+BmpPlan Rle(int width, int height, uint32_t compression, std::vector<uint8_t> codes) {
+    BmpPlan s;
     s.width = width;
     s.height = height;
     s.bitCount = compression == 1 ? 8 : 4;

@@ -12,21 +12,21 @@
 
 namespace {
 
-using bmptest::BmpSpec;
+using bmptest::BmpPlan;
 using bmptest::Decode;
 using imaging::bmp::BmpError;
 using imaging::bmp::BmpErrorName;
 
-BmpSpec Good24() {
-    BmpSpec s;
+BmpPlan Good24() {
+    BmpPlan s;
     s.width = 3;
     s.height = 2;
     s.pixelData = bmptest::PackRows({{1, 2, 3}, {4, 5, 6}}, 24);
     return s;
 }
 
-BmpSpec GoodRle8() {
-    BmpSpec s;
+BmpPlan GoodRle8() {
+    BmpPlan s;
     s.width = 2;
     s.height = 2;
     s.bitCount = 8;
@@ -47,16 +47,16 @@ struct Damage {
     BmpError expected;
 };
 
-std::function<std::vector<uint8_t>()> Edited(BmpSpec spec, std::function<void(BmpSpec&)> edit) {
-    return [spec, edit]() mutable {
-        edit(spec);
-        return bmptest::WriteBmp(spec);
+std::function<std::vector<uint8_t>()> Edited(BmpPlan plan, std::function<void(BmpPlan&)> edit) {
+    return [plan, edit]() mutable {
+        edit(plan);
+        return bmptest::WriteBmp(plan);
     };
 }
 
 // A bit-field picture of that bit count with these fields.
 std::function<std::vector<uint8_t>()> Fields(uint16_t bitCount, std::vector<uint32_t> masks) {
-    return Edited(Good24(), [bitCount, masks](BmpSpec& s) {
+    return Edited(Good24(), [bitCount, masks](BmpPlan& s) {
         s.bitCount = bitCount;
         s.compression = 3;
         s.masks = masks;
@@ -70,8 +70,8 @@ std::function<std::vector<uint8_t>()> Cut(std::vector<uint8_t> file, size_t keep
     };
 }
 
-std::function<std::vector<uint8_t>()> Cut(const BmpSpec& spec, size_t keep) {
-    return Cut(bmptest::WriteBmp(spec), keep);
+std::function<std::vector<uint8_t>()> Cut(const BmpPlan& plan, size_t keep) {
+    return Cut(bmptest::WriteBmp(plan), keep);
 }
 
 const Damage kDamages[] = {
@@ -82,39 +82,39 @@ const Damage kDamages[] = {
      }, BmpError::kNotBmp},
     {"cut in the file header", Cut(Good24(), 13), BmpError::kTruncated},
     {"cut in the info header", Cut(Good24(), 53), BmpError::kTruncated},
-    {"OS/2 2.x header", Edited(Good24(), [](BmpSpec& s) { s.infoSize = 64; }), BmpError::kBadHeader},
-    {"header size 41", Edited(Good24(), [](BmpSpec& s) { s.infoSize = 41; }), BmpError::kBadHeader},
-    {"two planes", Edited(Good24(), [](BmpSpec& s) { s.planes = 2; }), BmpError::kBadHeader},
-    {"width 0", Edited(Good24(), [](BmpSpec& s) { s.width = 0; }), BmpError::kBadDimensions},
-    {"width -1", Edited(Good24(), [](BmpSpec& s) { s.width = -1; }), BmpError::kBadDimensions},
-    {"height 0", Edited(Good24(), [](BmpSpec& s) { s.height = 0; }), BmpError::kBadDimensions},
-    {"height INT_MIN", Edited(Good24(), [](BmpSpec& s) { s.height = INT_MIN; }), BmpError::kBadDimensions},
-    {"top-down RLE", Edited(GoodRle8(), [](BmpSpec& s) { s.height = -2; }), BmpError::kBadDimensions},
-    {"core width 0", Edited(Good24(), [](BmpSpec& s) { s.infoSize = 12; s.width = 0; }), BmpError::kBadDimensions},
-    {"bit count 0", Edited(Good24(), [](BmpSpec& s) { s.bitCount = 0; }), BmpError::kBadBitCount},
-    {"bit count 3", Edited(Good24(), [](BmpSpec& s) { s.bitCount = 3; }), BmpError::kBadBitCount},
-    {"bit count 48", Edited(Good24(), [](BmpSpec& s) { s.bitCount = 48; }), BmpError::kBadBitCount},
-    {"16 bits in a core header", Edited(Good24(), [](BmpSpec& s) { s.infoSize = 12; s.bitCount = 16; }),
+    {"OS/2 2.x header", Edited(Good24(), [](BmpPlan& s) { s.infoSize = 64; }), BmpError::kBadHeader},
+    {"header size 41", Edited(Good24(), [](BmpPlan& s) { s.infoSize = 41; }), BmpError::kBadHeader},
+    {"two planes", Edited(Good24(), [](BmpPlan& s) { s.planes = 2; }), BmpError::kBadHeader},
+    {"width 0", Edited(Good24(), [](BmpPlan& s) { s.width = 0; }), BmpError::kBadDimensions},
+    {"width -1", Edited(Good24(), [](BmpPlan& s) { s.width = -1; }), BmpError::kBadDimensions},
+    {"height 0", Edited(Good24(), [](BmpPlan& s) { s.height = 0; }), BmpError::kBadDimensions},
+    {"height INT_MIN", Edited(Good24(), [](BmpPlan& s) { s.height = INT_MIN; }), BmpError::kBadDimensions},
+    {"top-down RLE", Edited(GoodRle8(), [](BmpPlan& s) { s.height = -2; }), BmpError::kBadDimensions},
+    {"core width 0", Edited(Good24(), [](BmpPlan& s) { s.infoSize = 12; s.width = 0; }), BmpError::kBadDimensions},
+    {"bit count 0", Edited(Good24(), [](BmpPlan& s) { s.bitCount = 0; }), BmpError::kBadBitCount},
+    {"bit count 3", Edited(Good24(), [](BmpPlan& s) { s.bitCount = 3; }), BmpError::kBadBitCount},
+    {"bit count 48", Edited(Good24(), [](BmpPlan& s) { s.bitCount = 48; }), BmpError::kBadBitCount},
+    {"16 bits in a core header", Edited(Good24(), [](BmpPlan& s) { s.infoSize = 12; s.bitCount = 16; }),
      BmpError::kBadBitCount},
-    {"RLE8 at 4 bits", Edited(GoodRle8(), [](BmpSpec& s) { s.bitCount = 4; }), BmpError::kBadBitCount},
-    {"RLE4 at 8 bits", Edited(GoodRle8(), [](BmpSpec& s) { s.compression = 2; }), BmpError::kBadBitCount},
+    {"RLE8 at 4 bits", Edited(GoodRle8(), [](BmpPlan& s) { s.bitCount = 4; }), BmpError::kBadBitCount},
+    {"RLE4 at 8 bits", Edited(GoodRle8(), [](BmpPlan& s) { s.compression = 2; }), BmpError::kBadBitCount},
     {"bit fields at 24 bits", Fields(24, {0xFF0000, 0xFF00, 0xFF}),
      BmpError::kBadBitCount},
-    {"JPEG inside", Edited(Good24(), [](BmpSpec& s) { s.compression = 4; }), BmpError::kBadCompression},
-    {"PNG inside", Edited(Good24(), [](BmpSpec& s) { s.compression = 5; }), BmpError::kBadCompression},
-    {"compression 7", Edited(Good24(), [](BmpSpec& s) { s.compression = 7; }), BmpError::kBadCompression},
+    {"JPEG inside", Edited(Good24(), [](BmpPlan& s) { s.compression = 4; }), BmpError::kBadCompression},
+    {"PNG inside", Edited(Good24(), [](BmpPlan& s) { s.compression = 5; }), BmpError::kBadCompression},
+    {"compression 7", Edited(Good24(), [](BmpPlan& s) { s.compression = 7; }), BmpError::kBadCompression},
     {"overlapping fields", Fields(16, {0xF800, 0x0FE0, 0x1F}),
      BmpError::kBadMasks},
     {"field with a gap", Fields(16, {0xF000, 0x0A00, 0x1F}),
      BmpError::kBadMasks},
     {"16-bit field past bit 15", Fields(16, {0x1F000, 0x7E0, 0x1F}),
      BmpError::kBadMasks},
-    {"alpha field cut", Cut(Edited(Good24(), [](BmpSpec& s) {
+    {"alpha field cut", Cut(Edited(Good24(), [](BmpPlan& s) {
          s.bitCount = 32;
          s.compression = 6;
          s.masks = {0xFF0000, 0xFF00, 0xFF, 0xFF000000};
      })(), 14 + 40 + 12), BmpError::kTruncated},
-    {"offset inside the header", Edited(Good24(), [](BmpSpec& s) { s.dataOffset = 53; }), BmpError::kBadOffset},
+    {"offset inside the header", Edited(Good24(), [](BmpPlan& s) { s.dataOffset = 53; }), BmpError::kBadOffset},
     {"offset past the end", [] {
          std::vector<uint8_t> f = bmptest::WriteBmp(Good24());
          Put32(f, 10, static_cast<uint32_t>(f.size() + 1));
@@ -129,9 +129,9 @@ const Damage kDamages[] = {
     {"cut in the first row", Cut(Good24(), 54 + 5), BmpError::kTruncated},
     {"RLE codes cut before the last row", Cut(GoodRle8(), 54 + 1024 + 4), BmpError::kBadRle},
     {"RLE absolute run cut", Cut(GoodRle8(), 54 + 1024 + 7), BmpError::kBadRle},
-    {"RLE delta cut", Edited(GoodRle8(), [](BmpSpec& s) { s.pixelData = {0, 2, 1}; }), BmpError::kBadRle},
-    {"RLE no codes", Edited(GoodRle8(), [](BmpSpec& s) { s.pixelData = {}; }), BmpError::kTruncated},
-    {"huge dimensions", Edited(Good24(), [](BmpSpec& s) { s.width = 0x7FFFFFFF; s.height = 0x7FFFFFFF; }),
+    {"RLE delta cut", Edited(GoodRle8(), [](BmpPlan& s) { s.pixelData = {0, 2, 1}; }), BmpError::kBadRle},
+    {"RLE no codes", Edited(GoodRle8(), [](BmpPlan& s) { s.pixelData = {}; }), BmpError::kTruncated},
+    {"huge dimensions", Edited(Good24(), [](BmpPlan& s) { s.width = 0x7FFFFFFF; s.height = 0x7FFFFFFF; }),
      BmpError::kTooLarge},
 };
 
@@ -150,7 +150,7 @@ TEST(BmpRejection, TheUndamagedFilesDecode) {
 
 // The pixel limit, from the header alone, both sides of it.
 TEST(BmpRejection, PixelLimitFromTheHeader) {
-    BmpSpec s = Good24();  // 3 x 2
+    BmpPlan s = Good24();  // 3 x 2
     const std::vector<uint8_t> file = bmptest::WriteBmp(s);
     EXPECT_EQ(Decode(file, 6).error, BmpError::kOk);
     EXPECT_EQ(Decode(file, 5).error, BmpError::kTooLarge);
@@ -167,7 +167,7 @@ TEST(BmpRejection, PixelLimitFromTheHeader) {
 // The header check on the first bytes alone: dimensions, and the least the
 // whole file must hold.
 TEST(BmpHeaderCheck, DimensionsAndMinimumSizeFromTheFirstBytes) {
-    BmpSpec s = Good24();
+    BmpPlan s = Good24();
     s.height = -2;
     std::vector<uint8_t> file = bmptest::WriteBmp(s);
     imaging::bmp::BmpHeader header;
@@ -176,7 +176,7 @@ TEST(BmpHeaderCheck, DimensionsAndMinimumSizeFromTheFirstBytes) {
     EXPECT_EQ(header.height, 2);
     EXPECT_TRUE(header.topDown);
     EXPECT_EQ(header.minimumFileSize(), 54u + 12 + 9);  // first row padded to 12, second without padding
-    BmpSpec rle = GoodRle8();
+    BmpPlan rle = GoodRle8();
     file = bmptest::WriteBmp(rle);
     ASSERT_EQ(imaging::bmp::ReadBmpHeader(file.data(), 54, 100, &header), BmpError::kOk);
     EXPECT_EQ(header.minimumFileSize(), 54u + 1024 + 1);  // the whole table and one byte of codes
