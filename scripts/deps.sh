@@ -8,9 +8,10 @@ packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   # libraries
   qt6-base-dev libimagequant-dev libgtest-dev googletest
-  # our PNG decoder (inflate, checksums; zlib for the streaming path), libspng
-  # as the reference decoder of its tests, fuzz target and benchmark
-  libdeflate-dev zlib1g-dev libspng-dev
+  # our PNG decoder (inflate and checksums: ISA-L); the tests' PNG encoder
+  # (libdeflate), zlib and libspng as independent references for its tests,
+  # fuzz target and benchmark
+  libisal-dev libdeflate-dev zlib1g-dev libspng-dev
   # fonts for the Chinese window texts
   fonts-wqy-microhei
   # independent readers, peers for the benchmark, a display for screenshots

@@ -1,6 +1,6 @@
 #include "libs/imaging/png/PngChunkReader.h"
 
-#include <libdeflate.h>
+#include <isa-l/crc.h>
 
 #include <algorithm>
 #include <cstring>
@@ -173,7 +173,7 @@ bool CheckChunk(PngBytes* bytes, uint64_t pos, Chunk* chunk, bool* crcGood) {
         if (p == nullptr)
             return false;
         chunk->data = p + 8;
-        const uint32_t actual = static_cast<uint32_t>(libdeflate_crc32(0, p + 4, size_t{chunk->length} + 4));
+        const uint32_t actual = static_cast<uint32_t>(crc32_gzip_refl(0, p + 4, size_t{chunk->length} + 4));
         *crcGood = ReadBig32(chunk->data + chunk->length) == actual;
         return true;
     }
@@ -182,13 +182,13 @@ bool CheckChunk(PngBytes* bytes, uint64_t pos, Chunk* chunk, bool* crcGood) {
     uint8_t name[4];
     for (int i = 0; i < 4; ++i)
         name[i] = static_cast<uint8_t>(chunk->name >> (24 - 8 * i));
-    uint32_t crc = static_cast<uint32_t>(libdeflate_crc32(0, name, 4));
+    uint32_t crc = static_cast<uint32_t>(crc32_gzip_refl(0, name, 4));
     for (uint64_t done = 0; done < chunk->length;) {
         const size_t n = static_cast<size_t>(std::min<uint64_t>(chunk->length - done, kPngBytesWindow));
         const uint8_t* p = bytes->At(pos + 8 + done, n);
         if (p == nullptr)
             return false;
-        crc = static_cast<uint32_t>(libdeflate_crc32(crc, p, n));
+        crc = static_cast<uint32_t>(crc32_gzip_refl(crc, p, n));
         done += n;
     }
     const uint8_t* stored = bytes->At(pos + 8 + chunk->length, 4);

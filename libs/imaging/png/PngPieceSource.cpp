@@ -2,7 +2,7 @@
 
 #include "libs/imaging/png/PngHeader.h"
 
-#include <libdeflate.h>
+#include <isa-l/crc.h>
 
 #include <algorithm>
 #include <cstring>
@@ -29,7 +29,7 @@ bool PngFilePieces::Next(ByteSpan* piece, PngError* error) {
                 *error = PngError::kTruncated;
                 return false;
             }
-            crc_ = static_cast<uint32_t>(libdeflate_crc32(crc_, data, n));
+            crc_ = static_cast<uint32_t>(crc32_gzip_refl(crc_, data, n));
             at_ += n;
             left_ -= n;
             *piece = ByteSpan{data, n};
@@ -46,7 +46,7 @@ bool PngFilePieces::Next(ByteSpan* piece, PngError* error) {
             *error = PngError::kTruncated;
             return false;
         }
-        crc_ = static_cast<uint32_t>(libdeflate_crc32(0, head + 4, 4));
+        crc_ = static_cast<uint32_t>(crc32_gzip_refl(0, head + 4, 4));
         at_ += 8;
         inChunk_ = true;
     }

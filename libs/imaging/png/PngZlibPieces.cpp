@@ -1,21 +1,38 @@
 #include "libs/imaging/png/PngZlibPieces.h"
 
+#include <isa-l/igzip_lib.h>
+
 #include <algorithm>
 #include <limits>
 
 namespace imaging::png {
 
-PngZlibPieces::~PngZlibPieces() {
-    if (started_)
-        inflateEnd(&stream_);
+namespace {
+
+constexpr uint8_t kDeflateMethod = 8;
+// The largest window zlib's header may name: 32 KiB, as 2^(7 + 8).
+constexpr uint8_t kLargestWindowInfo = 7;
+constexpr uint8_t kPresetDictionary = 0x20;
+
+// zlib's own rules for the two header bytes; a preset dictionary counts as
+// damage, as PNG allows none.
+bool ZlibHeaderRight(uint8_t method, uint8_t flags) {
+    return (method & 0x0F) == kDeflateMethod && (method >> 4) <= kLargestWindowInfo &&
+           (uint32_t{method} << 8 | flags) % 31 == 0 && (flags & kPresetDictionary) == 0;
 }
+
+} // namespace
+
+PngZlibPieces::PngZlibPieces() = default;
+PngZlibPieces::~PngZlibPieces() = default;
 
 PngError PngZlibPieces::Start(PngPieceSource* pieces) {
     pieces_ = pieces;
-    if (inflateInit(&stream_) != Z_OK)
-        return PngError::kNoMemory;
-    started_ = true;
-    stream_.avail_in = 0;
+    state_ = std::make_unique<inflate_state>();
+    isal_inflate_init(state_.get());
+    // The header is read here; the inflater checks the adler32 after the data.
+    state_->crc_flag = ISAL_ZLIB_NO_HDR_VER;
+    state_->avail_in = 0;
     return PngError::kOk;
 }
 
@@ -24,36 +41,52 @@ PngError PngZlibPieces::NextPiece() {
     PngError error = PngError::kOk;
     if (!pieces_->Next(&span, &error))
         return error != PngError::kOk ? error : PngError::kBadZlib;  // the stream stops short of its end
-    static_assert(std::numeric_limits<uInt>::max() >= 0x7FFFFFFFu, "a chunk fits zlib's counter");
-    stream_.next_in = const_cast<Bytef*>(span.data);
-    stream_.avail_in = static_cast<uInt>(span.size);
+    static_assert(std::numeric_limits<uint32_t>::max() >= 0x7FFFFFFFu, "a chunk fits the inflater's counter");
+    state_->next_in = const_cast<uint8_t*>(span.data);
+    state_->avail_in = static_cast<uint32_t>(span.size);
     return PngError::kOk;
 }
 
+// The two header bytes, which may lie in two pieces.
+PngError PngZlibPieces::ReadHeader() {
+    uint8_t header[2];
+    for (uint8_t& byte : header) {
+        while (state_->avail_in == 0)
+            if (const PngError e = NextPiece(); e != PngError::kOk)
+                return e;
+        byte = *state_->next_in++;
+        --state_->avail_in;
+    }
+    headerRead_ = true;
+    return ZlibHeaderRight(header[0], header[1]) ? PngError::kOk : PngError::kBadZlib;
+}
+
 PngError PngZlibPieces::Fill(uint8_t* out, size_t size) {
-    constexpr size_t kMostAtOnce = std::numeric_limits<uInt>::max();
-    stream_.next_out = out;
-    stream_.avail_out = 0;
+    if (!headerRead_)
+        if (const PngError e = ReadHeader(); e != PngError::kOk)
+            return e;
+    constexpr size_t kMostAtOnce = std::numeric_limits<uint32_t>::max();
+    inflate_state& state = *state_;
+    state.next_out = out;
+    state.avail_out = 0;
     size_t left = size;
-    while (left > 0 || stream_.avail_out > 0) {
-        if (stream_.avail_out == 0) {
+    while (left > 0 || state.avail_out > 0) {
+        if (state.avail_out == 0) {
             const size_t now = std::min(left, kMostAtOnce);
-            stream_.avail_out = static_cast<uInt>(now);
+            state.avail_out = static_cast<uint32_t>(now);
             left -= now;
         }
         if (ended_)
             return PngError::kWrongDataLength;
-        if (stream_.avail_in == 0) {
+        // The inflater may hold decoded bytes it had no room for before: it
+        // is asked first, and handed the next piece only once it has used up
+        // its input with room left over.
+        if (isal_inflate(&state) != ISAL_DECOMP_OK)
+            return PngError::kBadZlib;
+        ended_ = state.block_state == ISAL_BLOCK_FINISH;
+        if (!ended_ && state.avail_in == 0 && state.avail_out > 0)
             if (const PngError e = NextPiece(); e != PngError::kOk)
                 return e;
-        }
-        const int status = inflate(&stream_, Z_NO_FLUSH);
-        if (status == Z_STREAM_END)
-            ended_ = true;
-        else if (status == Z_MEM_ERROR)
-            return PngError::kNoMemory;
-        else if (status != Z_OK && status != Z_BUF_ERROR)
-            return PngError::kBadZlib;  // also Z_NEED_DICT: PNG allows no preset dictionary
     }
     return PngError::kOk;
 }

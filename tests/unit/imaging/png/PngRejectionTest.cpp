@@ -262,6 +262,8 @@ const std::vector<Damage>& Damages() {
         {"zlib header check", [] { return WithStream(Rgba(), [](auto& s) { s[1] ^= 1; }); }, PngError::kBadZlib},
         {"zlib preset dictionary", [] { return WithStream(Rgba(), [](auto& s) { s[0] = 0x78, s[1] = 0xBB; }); },
          PngError::kBadZlib},
+        {"zlib window of 64 KiB", [] { return WithStream(Rgba(), [](auto& s) { s[0] = 0x88, s[1] = 0x1C; }); },
+         PngError::kBadZlib},  // passes the header check value; 32 KiB is the largest window
         {"adler32", [] { return WithStream(Rgba(), [](auto& s) { s.back() ^= 0x40; }); }, PngError::kBadZlib},
         {"stream cut short", [] { return WithStream(Rgba(), [](auto& s) { s.resize(s.size() - 9); }); },
          PngError::kBadZlib},
@@ -315,11 +317,11 @@ TEST_P(PngDamage, IsRefusedForItsReason) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EachDamage, PngDamage,
-                         ::testing::Combine(::testing::Range<size_t>(0, 48),
+                         ::testing::Combine(::testing::Range<size_t>(0, 49),
                                             ::testing::Values(Inflate::kWhole, Inflate::kWholeSeparate,
                                                               Inflate::kStreaming)));
 
-TEST(PngDamage, EveryCaseIsListed) { EXPECT_EQ(Damages().size(), 48u); }
+TEST(PngDamage, EveryCaseIsListed) { EXPECT_EQ(Damages().size(), 49u); }
 
 // Refused from IHDR alone: the image data here would take seconds to inflate.
 TEST(PngDamage, TooManyPixelsBeforeAnyPixelMemory) {
