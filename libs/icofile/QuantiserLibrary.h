@@ -1,7 +1,7 @@
 #pragma once
 // libimagequant, opened on first use: most runs make only 32-bit images and
-// need neither it nor the OpenMP runtime it brings, whose loading is a good
-// part of the converter's start-up.
+// need neither it nor the OpenMP runtime it brings, which every run would
+// otherwise load and start.
 
 #include <libimagequant.h>
 
