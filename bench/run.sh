@@ -25,6 +25,7 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 build="$(cd "$1" && pwd)"
 shift
 python=/usr/bin/python3   # the system Python: the one with Pillow
+export PYTHONUNBUFFERED=1  # progress shows as it comes, also through the report's tee
 work="$build/bench-data"
 png2ico="$build/png2ico/png2ico"
 stage_times="$build/bench/stage_times"
@@ -57,24 +58,39 @@ if [ ${#extra[@]} -eq 0 ]; then
   fi
 fi
 
-echo "bench: $(nproc) cores, $(uname -m); ImageMagick: $(/usr/bin/mogrify -version 2>/dev/null | head -n1 | cut -d' ' -f2-3 || echo none);" \
-  "Pillow: $("$python" -c 'import PIL; print(PIL.__version__)')"
-status=0
-"$python" "$here/compare.py" --png2ico "$png2ico" --corpus "$work/corpus" --work "$work" \
-  --repeats "${BENCH_REPEATS:-3}" "${extra[@]}" || status=$?
-"$python" "$here/exe_extract.py" --build "$build" --work "$work" --repeats "${BENCH_REPEATS:-3}" || status=$?
-if [ ${#extra[@]} -eq 0 ] || [ "${extra[0]}" != "--peers-only" ]; then
-  echo
-  bash "$here/bmp_bench.sh" "$build" "$work" || status=$?
-fi
-if [ -x "$png2ico" ]; then
-  echo
-  # BENCH_BEFORE: another png2ico (e.g. an older build) timed in the same rounds.
-  "$python" "$here/startup.py" --png2ico "$png2ico" ${BENCH_BEFORE:+--before "$BENCH_BEFORE"} || status=$?
-  echo
-  echo "shapes: png2ico -j 1 on one picture of each shape and layout (stopped after ${BENCH_SHAPES_TIMEOUT:-120} s)"
-  "$python" "$here/shapes.py" --png2ico "$png2ico" --work "$work" --timeout "${BENCH_SHAPES_TIMEOUT:-120}" || status=$?
-fi
+run_all() {
+  local status=0
+  echo "bench: $(nproc) cores, $(uname -m); ImageMagick: $(/usr/bin/mogrify -version 2>/dev/null | head -n1 | cut -d' ' -f2-3 || echo none);" \
+    "Pillow: $("$python" -c 'import PIL; print(PIL.__version__)')"
+  "$python" "$here/compare.py" --png2ico "$png2ico" --corpus "$work/corpus" --work "$work" \
+    --repeats "${BENCH_REPEATS:-3}" "${extra[@]}" || status=$?
+  "$python" "$here/exe_extract.py" --build "$build" --work "$work" --repeats "${BENCH_REPEATS:-3}" || status=$?
+  if [ ${#extra[@]} -eq 0 ] || [ "${extra[0]}" != "--peers-only" ]; then
+    echo
+    bash "$here/bmp_bench.sh" "$build" "$work" || status=$?
+  fi
+  if [ -x "$png2ico" ]; then
+    echo
+    # BENCH_BEFORE: another png2ico (e.g. an older build) timed in the same rounds.
+    "$python" "$here/startup.py" --png2ico "$png2ico" ${BENCH_BEFORE:+--before "$BENCH_BEFORE"} || status=$?
+    echo
+    echo "shapes: png2ico -j 1 on one picture of each shape and layout (stopped after ${BENCH_SHAPES_TIMEOUT:-120} s)"
+    "$python" "$here/shapes.py" --png2ico "$png2ico" --work "$work" --timeout "${BENCH_SHAPES_TIMEOUT:-120}" || status=$?
+  fi
+  return $status
+}
+
+# Everything is also kept in a report, from which the targets are gathered
+# at the end, each under the section (corpus, start-up...) it was printed in.
+report="$work/report.txt"
+set +e
+run_all 2>&1 | tee "$report"
+status=${PIPESTATUS[0]}
+set -e
+echo
+echo "targets:"
+awk '/^[^ ]/ { section = $0; sub(/[:(].*/, "", section); sub(/ +$/, "", section) }
+     (/target/ && /met|not measured/) || /\[(met|NOT met)\]/ { line = $0; sub(/^ +/, "", line); printf "  %-16s %s\n", section, line }' "$report"
 echo
 echo "bench: done in $((SECONDS - started)) s"
 exit $status

@@ -38,7 +38,8 @@ install(FILES ${CMAKE_SOURCE_DIR}/resources/debian/copyright ${CMAKE_BINARY_DIR}
 
 # The package: everything above under /usr. Shared libraries come from
 # shlibdeps (dpkg-shlibdeps reads what the binaries link); what no binary
-# links is named here: Qt's Chinese texts and a CJK font for the window.
+# links is named here: Qt's Chinese texts and a CJK font for the window, and
+# libimagequant, which the programs open only when making a palette.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME trevalo)
 set(CPACK_PACKAGE_VENDOR "The Trevalo Project")
@@ -60,7 +61,8 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n, fonts-wqy-microhei | fonts-noto-cjk")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+  "libimagequant0 (>= 2.17.0), qt6-translations-l10n, fonts-wqy-microhei | fonts-noto-cjk")
 # Native Wayland needs Qt's wayland plugin; without it the window still
 # shows on a Wayland desktop through XWayland, so it is recommended, not
 # required.

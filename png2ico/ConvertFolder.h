@@ -16,8 +16,8 @@ namespace png2ico {
 // real folder is visited once, so a link back to an ancestor cannot make the
 // walk endless. An empty `in` means the current folder. A folder that cannot
 // be listed gets a message of its own, also when silent. Pictures are
-// converted on `workers` threads while the walk goes on; the console and the
-// files are the same for any number.
+// converted on `workers` threads while the walk goes on (0: as many as the
+// process may run on); the console and the files are the same for any number.
 void ConvertFolder(const std::string& in, const std::string& out, const std::vector<imaging::SizeSpec>& sizeSpecs,
                    bool silent, std::ostream& console, unsigned workers = 1);
 

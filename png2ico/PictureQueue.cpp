@@ -1,6 +1,7 @@
 #include "png2ico/PictureQueue.h"
 
 #include "png2ico/Console.h"
+#include "png2ico/CpuCount.h"
 
 #include <exception>
 #include <ostream>
@@ -17,13 +18,7 @@ struct PictureQueue::Entry {
 };
 
 PictureQueue::PictureQueue(unsigned workers, Convert convert, bool silent, std::ostream& console)
-    : workers_(workers < 1 ? 1 : workers), convert_(std::move(convert)), silent_(silent), console_(console) {
-    if (workers_ > 1) {
-        threads_.reserve(workers_);
-        for (unsigned i = 0; i < workers_; ++i)
-            threads_.emplace_back(&PictureQueue::Work, this);
-    }
-}
+    : workers_(workers), convert_(std::move(convert)), silent_(silent), console_(console) {}
 
 PictureQueue::~PictureQueue() {
     Drain();
@@ -44,7 +39,21 @@ bool PictureQueue::RunConvert(const PictureJob& job) const {
     }
 }
 
+void PictureQueue::StartWorkers() {
+    if (started_)
+        return;
+    started_ = true;
+    if (workers_ == 0)
+        workers_ = UsableCpuCount();
+    if (workers_ > 1) {
+        threads_.reserve(workers_);
+        for (unsigned i = 0; i < workers_; ++i)
+            threads_.emplace_back(&PictureQueue::Work, this);
+    }
+}
+
 void PictureQueue::Add(PictureJob job) {
+    StartWorkers();
     if (threads_.empty()) {
         auto entry = std::make_shared<Entry>(std::move(job));
         Announce(*entry);

@@ -32,7 +32,9 @@ public:
     using Convert = std::function<bool(const PictureJob&)>;
 
     // With one worker each picture is converted on the calling thread as it
-    // is handed in, one after another.
+    // is handed in, one after another. No worker starts before the first
+    // picture; 0 workers means as many as the process may run on, counted
+    // then, so that a run without pictures pays for neither.
     PictureQueue(unsigned workers, Convert convert, bool silent, std::ostream& console);
     // Converts and reports what is still in flight, then ends the workers.
     ~PictureQueue();
@@ -50,12 +52,14 @@ public:
     // Returns when every picture handed in is converted and reported.
     void Drain();
 
+    // Both known from the first picture on.
     size_t capacity() const { return 2 * static_cast<size_t>(workers_); }
     size_t unreportedLimit() const { return 64 * static_cast<size_t>(workers_); }
 
 private:
     struct Entry;
 
+    void StartWorkers();
     bool RunConvert(const PictureJob& job) const;
     void Announce(Entry& entry);
     void Report(const Entry& entry);
@@ -64,7 +68,8 @@ private:
     void ReportFinished();
     void Work();
 
-    const unsigned workers_;
+    unsigned workers_;    // 0 until counted
+    bool started_ = false;
     const Convert convert_;
     const bool silent_;
     std::ostream& console_;

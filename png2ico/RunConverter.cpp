@@ -2,7 +2,6 @@
 
 #include "png2ico/Console.h"
 #include "png2ico/ConvertFolder.h"
-#include "png2ico/CpuCount.h"
 #include "png2ico/Options.h"
 
 namespace png2ico {
@@ -21,8 +20,7 @@ int RunConverter(const std::vector<std::string>& args, std::ostream& out, std::i
     }
     if (!options.noConfirm && !AskToContinue(out, in))
         return 0;
-    const unsigned workers = options.workers != 0 ? options.workers : UsableCpuCount();
-    ConvertFolder(options.inputFolder, options.outputFolder, options.sizeSpecs, options.silent, out, workers);
+    ConvertFolder(options.inputFolder, options.outputFolder, options.sizeSpecs, options.silent, out, options.workers);
     if (!options.silent)
         PrintLine(out, "\nDONE! The PNGs are converted to ICOns.");
     return 0;

@@ -1,9 +1,6 @@
 #include "libs/icofile/AdaptivePalette.h"
 
-#include <libimagequant.h>
-#ifdef TREVALO_HAVE_OPENMP
-#include <omp.h>
-#endif
+#include "libs/icofile/QuantiserLibrary.h"
 
 #include <algorithm>
 #include <memory>
@@ -17,24 +14,31 @@ namespace {
 // the same everywhere.
 class SingleThreadScope {
 public:
-#ifdef TREVALO_HAVE_OPENMP
-    SingleThreadScope() : saved_(omp_get_max_threads()) { omp_set_num_threads(1); }
-    ~SingleThreadScope() { omp_set_num_threads(saved_); }
+    explicit SingleThreadScope(const QuantiserLibrary& q) : q_(q) {
+        if (q_.ompSetNumThreads != nullptr) {
+            saved_ = q_.ompGetMaxThreads();
+            q_.ompSetNumThreads(1);
+        }
+    }
+    ~SingleThreadScope() {
+        if (q_.ompSetNumThreads != nullptr)
+            q_.ompSetNumThreads(saved_);
+    }
+    SingleThreadScope(const SingleThreadScope&) = delete;
+    SingleThreadScope& operator=(const SingleThreadScope&) = delete;
 
 private:
-    int saved_;
-#endif
+    const QuantiserLibrary& q_;
+    int saved_ = 1;
 };
 
-struct AttrDeleter {
-    void operator()(liq_attr* p) const { liq_attr_destroy(p); }
+template <typename T>
+struct Deleter {
+    void (*destroy)(T*) = nullptr;
+    void operator()(T* p) const { destroy(p); }
 };
-struct HistogramDeleter {
-    void operator()(liq_histogram* p) const { liq_histogram_destroy(p); }
-};
-struct ResultDeleter {
-    void operator()(liq_result* p) const { liq_result_destroy(p); }
-};
+template <typename T>
+using Owned = std::unique_ptr<T, Deleter<T>>;
 
 uint8_t Channel(Rgb colour, int shift) {
     return static_cast<uint8_t>((colour >> shift) & 0xFF);
@@ -73,25 +77,28 @@ std::vector<HistogramEntry> Coarsen(std::span<const HistogramEntry> histogram, i
 
 // Empty when libimagequant fails (out of memory, a bad argument).
 std::vector<Rgb> RunQuantiser(std::span<const HistogramEntry> histogram, uint32_t maxColours) {
-    SingleThreadScope oneThread;
-    std::unique_ptr<liq_attr, AttrDeleter> attr(liq_attr_create());
-    if (!attr || liq_set_max_colors(attr.get(), static_cast<int>(maxColours)) != LIQ_OK)
+    const QuantiserLibrary* q = Quantiser();
+    if (q == nullptr)
         return {};
-    std::unique_ptr<liq_histogram, HistogramDeleter> hist(liq_histogram_create(attr.get()));
+    SingleThreadScope oneThread(*q);
+    Owned<liq_attr> attr(q->attrCreate(), {q->attrDestroy});
+    if (!attr || q->setMaxColors(attr.get(), static_cast<int>(maxColours)) != LIQ_OK)
+        return {};
+    Owned<liq_histogram> hist(q->histogramCreate(attr.get()), {q->histogramDestroy});
     if (!hist)
         return {};
     std::vector<liq_histogram_entry> entries;
     entries.reserve(histogram.size());
     for (const HistogramEntry& e : histogram)
         entries.push_back({{Channel(e.colour, 16), Channel(e.colour, 8), Channel(e.colour, 0), 255}, e.count});
-    if (liq_histogram_add_colors(hist.get(), attr.get(), entries.data(), static_cast<int>(entries.size()), 0) !=
+    if (q->histogramAddColors(hist.get(), attr.get(), entries.data(), static_cast<int>(entries.size()), 0) !=
         LIQ_OK)
         return {};
     liq_result* raw = nullptr;
-    if (liq_histogram_quantize(hist.get(), attr.get(), &raw) != LIQ_OK || !raw)
+    if (q->histogramQuantize(hist.get(), attr.get(), &raw) != LIQ_OK || !raw)
         return {};
-    std::unique_ptr<liq_result, ResultDeleter> result(raw);
-    const liq_palette* palette = liq_get_palette(result.get());
+    Owned<liq_result> result(raw, {q->resultDestroy});
+    const liq_palette* palette = q->getPalette(result.get());
     std::vector<Rgb> colours;
     const unsigned count = std::min<unsigned>(palette->count, maxColours);
     for (unsigned i = 0; i < count; ++i) {

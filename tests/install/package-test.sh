@@ -40,7 +40,7 @@ cmp "$checks/first.deb" "$deb" || fail "a second packaging gave other bytes"
 echo "packaged twice: the same $(stat -c %s "$deb") bytes"
 
 # What the package says of itself: its dependencies come from the libraries
-# the programs link.
+# the programs link, and libimagequant, which they open when needed.
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "depends: $depends"
 [ "$(dpkg-deb -f "$deb" Recommends)" = qt6-wayland ] || fail "qt6-wayland is not recommended"
@@ -91,8 +91,13 @@ test_in_chroot() {
   [ -f "$root/usr/share/qt6/translations/qtbase_zh_CN.qm" ] || fail "Qt's Chinese texts were not installed"
   mkdir -p "$root/tmp/pictures"
   make_png "$root/tmp/pictures/photo.png"
-  in_root sh -c 'cd /tmp && png2ico -s 16 32bpp -s 32 32bpp -i pictures -o icons -noconfirm' >"$work/png2ico.log"
+  # The 8-bit image needs the quantiser, which png2ico opens at run time and
+  # which only the package's dependencies bring into this system.
+  in_root sh -c 'cd /tmp && LD_DEBUG=files png2ico -s 16 32bpp -s 32 8bpp -i pictures -o icons -noconfirm' \
+    >"$work/png2ico.log" 2>"$work/png2ico.loads"
   [ "$(icon_sizes "$root/tmp/icons/photo.ico")" = "16 32" ] || fail "png2ico from PATH wrote no icon"
+  grep -q 'file=libimagequant\.so\.0 .*dynamically loaded' "$work/png2ico.loads" ||
+    fail "png2ico did not load libimagequant for an 8-bit image"
   local status=0
   in_root env QT_QPA_PLATFORM=offscreen timeout 5 trevalo >"$work/trevalo.log" 2>&1 || status=$?
   [ "$status" -eq 124 ] || { cat "$work/trevalo.log"; fail "trevalo did not keep running ($status)"; }
@@ -116,7 +121,7 @@ test_in_scratch_root() {
   mkdir -p "$work/pictures"
   make_png "$work/pictures/photo.png"
   [ "$(PATH=$root/usr/bin:$PATH command -v png2ico)" = "$root/usr/bin/png2ico" ] || fail "png2ico not on PATH"
-  (cd "$work" && PATH=$root/usr/bin:$PATH png2ico -s 16 32bpp -s 32 32bpp -i pictures -o icons -noconfirm) \
+  (cd "$work" && PATH=$root/usr/bin:$PATH png2ico -s 16 32bpp -s 32 8bpp -i pictures -o icons -noconfirm) \
     >"$work/png2ico.log"
   [ "$(icon_sizes "$work/icons/photo.ico")" = "16 32" ] || fail "png2ico from PATH wrote no icon"
   local status=0

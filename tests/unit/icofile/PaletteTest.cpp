@@ -5,6 +5,7 @@
 
 #include "libs/icofile/ColourReduction.h"
 #include "libs/icofile/NearestColour.h"
+#include "libs/icofile/QuantiserLibrary.h"
 
 #include <gtest/gtest.h>
 
@@ -118,6 +119,17 @@ INSTANTIATE_TEST_SUITE_P(Sizes, Quantised,
                                            QuantiseCase{64, 256, 4096, 3, 72, 24},
                                            // more colours than the quantiser takes at once
                                            QuantiseCase{300, 256, 90000, 0, 72, 24}));
+
+// Opened by name at run time, so a wrong name or a missing function shows
+// only here: palettes would quietly fall back to the most frequent colours.
+// The OpenMP controls must come with it, or the palette could depend on the
+// number of cores.
+TEST(Palette, QuantiserLibraryLoadsWithItsThreadControls) {
+    const QuantiserLibrary* q = Quantiser();
+    ASSERT_NE(q, nullptr);
+    EXPECT_NE(q->ompSetNumThreads, nullptr);
+    EXPECT_NE(q->ompGetMaxThreads, nullptr);
+}
 
 TEST(Palette, SameInputSameBytes) {
     // Thousands of colours drive the quantiser through its multi-threaded parts.

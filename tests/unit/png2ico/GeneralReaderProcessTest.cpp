@@ -1,6 +1,7 @@
-// png2ico and the general reader's library: the program links no Qt, opens
-// the library beside it for a JPEG named .png, and says "[ERROR]" for such a
-// picture (and nothing worse) when the library cannot be had.
+// png2ico and the general reader's library: the program links no Qt (nor
+// the palette quantiser), opens the library beside it for a JPEG named .png,
+// and says "[ERROR]" for such a picture (and nothing worse) when the library
+// cannot be had.
 
 #include "TestSupport.h"
 
@@ -55,11 +56,14 @@ ConvertRun Convert(const char* readerVariable) {
     return run;
 }
 
-TEST(Png2icoGeneralReader, LinksNoQt) {
+// Each is opened when a picture first needs it: Qt for other formats, the
+// quantiser (and its OpenMP runtime) for 4- and 8-bit images.
+TEST(Png2icoGeneralReader, LinksNoQtNorTheQuantiser) {
     const auto r = testsupport::RunProcess("/usr/bin/ldd", {PNG2ICO_PATH}, fs::current_path());
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("libc.so"), std::string::npos) << r.out;
-    EXPECT_EQ(r.out.find("libQt"), std::string::npos) << r.out;
+    for (const char* library : {"libQt", "libimagequant", "libgomp"})
+        EXPECT_EQ(r.out.find(library), std::string::npos) << library << " in\n" << r.out;
 }
 
 TEST(Png2icoGeneralReader, OpensTheLibraryBesideItOnlyForOtherFormats) {

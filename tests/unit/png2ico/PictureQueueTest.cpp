@@ -235,7 +235,7 @@ TEST(PictureQueue, AloneMeansNothingElseInFlight) {
 }
 
 // A conversion that throws (out of memory) fails its picture only, and the
-// console is the same with one worker and with several.
+// console is the same with one worker and with several (0: one per usable CPU).
 TEST(PictureQueue, FailuresStayWithTheirPictureForAnyNumberOfWorkers) {
     auto convert = [](const PictureJob& job) {
         if (job.inputPath == "throws")
@@ -243,7 +243,7 @@ TEST(PictureQueue, FailuresStayWithTheirPictureForAnyNumberOfWorkers) {
         return job.inputPath != "fails";
     };
     std::string first;
-    for (unsigned workers : {1u, 2u, 5u}) {
+    for (unsigned workers : {1u, 2u, 5u, 0u}) {
         std::ostringstream console;
         {
             PictureQueue queue(workers, convert, false, console);
