@@ -49,7 +49,7 @@ constexpr uint32_t kScatterPixels = 4096;
 
 // Filtered bytes taken at a time: narrow rows come many to a call, and each
 // batch is unfiltered and then converted while it is still in the cache.
-constexpr size_t kBatchBytes = size_t{16} << 10;
+constexpr size_t kBatchBytes = size_t{4} << 10;
 
 PngError RowDecoder::Run(PngImageData* data) {
     const PngPasses passes = PassesOf(header_);

@@ -11,7 +11,7 @@ namespace imaging::png {
 namespace {
 
 // Rows copied out of the pixels' way at a time, at most.
-constexpr size_t kCopyBlock = size_t{16} << 10;
+constexpr size_t kCopyBlock = size_t{4} << 10;
 
 class WholeImageData final : public PngImageData {
 public:

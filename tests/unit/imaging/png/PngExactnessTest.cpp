@@ -69,7 +69,7 @@ TEST_P(PngTallExactness, SameRgbaAsLibspng) {
         const char* why;
     };
     const Tall kTall[] = {
-        {{0, 8}, 1, 20000, false, "2-byte rows in three batches, the last row alone copied"},
+        {{0, 8}, 1, 20000, false, "2-byte rows in ten batches, the last row alone copied"},
         {{0, 1}, 3, 20000, false, "one byte a row below 8 bits, the last row alone copied"},
         {{2, 8}, 2, 3003, false, "in place to row 2996, the rows after it filtered Up and Average"},
         {{6, 8}, 1, 9000, false, "the first four rows overtaken, the rest in place"},
