@@ -27,6 +27,7 @@ private:
     // Unfilters rows of `size` bytes up to the first with a filter type
     // beyond the standard's; returns how many it did.
     uint32_t Unfilter(uint8_t* rows, size_t size, uint32_t count);
+    uint32_t UnfilterColumn(uint8_t* rows, uint32_t count);
     bool Convert(const PngPass& pass, uint32_t first, const uint8_t* rows, size_t size, uint32_t count);
     // Converts one interlaced row and spreads its pixels over the target row.
     bool Scatter(const PngPass& pass, const uint8_t* row, uint8_t* out);
@@ -96,6 +97,8 @@ PngError RowDecoder::RunPass(const PngPass& pass, PngImageData* data) {
 uint32_t RowDecoder::Unfilter(uint8_t* rows, size_t size, uint32_t count) {
     const size_t bytes = size - 1;
     const size_t stride = header_.filterStride();
+    if (bytes == 1)
+        return UnfilterColumn(rows, count);
     for (uint32_t i = 0; i < count; ++i) {
         uint8_t* row = rows + size_t{i} * size;
         if (row[0] >= kFilterCount)
@@ -107,6 +110,24 @@ uint32_t RowDecoder::Unfilter(uint8_t* rows, size_t size, uint32_t count) {
         else
             unfilter_(row[0], row + 1, previous_, bytes, stride);
         previous_ = row + 1;
+    }
+    return count;
+}
+
+// Rows of one byte, in one loop: one sample a row, whose only neighbour is
+// the byte above (see UnfilterOnePixel), zero above a pass's first row.
+uint32_t RowDecoder::UnfilterColumn(uint8_t* rows, uint32_t count) {
+    uint8_t above = previous_ == nullptr ? 0 : *previous_;
+    for (uint32_t i = 0; i < count; ++i, rows += 2) {
+        const uint8_t filter = rows[0];
+        if (filter >= kFilterCount)
+            return i;
+        if (filter == 2 || filter == 4)
+            rows[1] = static_cast<uint8_t>(rows[1] + above);
+        else if (filter == 3)
+            rows[1] = static_cast<uint8_t>(rows[1] + (above >> 1));
+        above = rows[1];
+        previous_ = rows + 1;
     }
     return count;
 }

@@ -113,7 +113,15 @@ bool PngRowConverter::ConvertRows(const uint8_t* row, size_t rowStep, uint32_t r
                                   ptrdiff_t stride) const {
     switch (kind_) {
     case Kind::kLookup:
-        if (depth_ == 8)  // kept inline: one-pixel rows cost little more than their pixel
+        if (depth_ == 8 && count == 1) {  // a column: one index a row, the rows in one loop
+            int highest = 0;
+            for (uint32_t j = 0; j < rows; ++j, row += rowStep, bgra += stride) {
+                highest = std::max<int>(highest, *row);
+                std::memcpy(bgra, &lookup_[*row], 4);
+            }
+            return highest < lookupSize_;
+        }
+        if (depth_ == 8)
             return EachRow(row, rowStep, rows, bgra, stride, [&](const uint8_t* in, uint8_t* out) {
                 return Lookup8(lookup_, in, count, out) < lookupSize_;
             });

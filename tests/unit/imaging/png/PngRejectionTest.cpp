@@ -283,6 +283,16 @@ const std::vector<Damage>& Damages() {
              return pngtest::EncodePng(s);
          },
          PngError::kBadPaletteIndex, false},
+        {"filter type 5 in the last row of a column",
+         [] { return WithFiltered(pngtest::RandomPlan({0, 8}, 1, 40, false, 10), [](auto& r) { r[r.size() - 2] = 5; }); },
+         PngError::kBadFilter},
+        {"palette index beyond PLTE in the last row of a column",
+         [] {
+             PngPlan s = pngtest::RandomPlan({3, 8}, 1, 40, false, 11, 3);
+             s.samples.back() = 3;
+             return pngtest::EncodePng(s);
+         },
+         PngError::kBadPaletteIndex, false},
         {"cut inside IDAT",
          [] {
              auto png = pngtest::EncodePng(Rgba());
@@ -319,7 +329,7 @@ INSTANTIATE_TEST_SUITE_P(EachDamage, PngDamage,
                                             ::testing::Values(Inflate::kWhole, Inflate::kWholeSeparate,
                                                               Inflate::kStreaming)));
 
-TEST(PngDamage, EveryCaseIsListed) { EXPECT_EQ(Damages().size(), 48u); }
+TEST(PngDamage, EveryCaseIsListed) { EXPECT_EQ(Damages().size(), 50u); }
 
 // Refused from IHDR alone: the image data here would take seconds to inflate.
 TEST(PngDamage, TooManyPixelsBeforeAnyPixelMemory) {
