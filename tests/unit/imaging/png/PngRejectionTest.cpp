@@ -325,7 +325,7 @@ TEST_P(PngDamage, IsRefusedForItsReason) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EachDamage, PngDamage,
-                         ::testing::Combine(::testing::Range<size_t>(0, 48),
+                         ::testing::Combine(::testing::Range<size_t>(0, 50),
                                             ::testing::Values(Inflate::kWhole, Inflate::kWholeSeparate,
                                                               Inflate::kStreaming)));
 
