@@ -236,7 +236,9 @@ PngError DecodeImageFrom(const PngFile& file, PngPieceSource* pieces, const PngT
         const auto widest = static_cast<size_t>(file.header.rowBytes(file.header.width)) + 1;
         if (widest <= PieceBytes(options)) {
             PngError error = PngError::kOk;
-            const std::unique_ptr<PngImageData> data = InflateBlocks(pieces, widest, PieceBytes(options), &error);
+            // A small picture gets blocks of its own size, not of a piece.
+            const auto block = static_cast<size_t>(std::min<uint64_t>(PieceBytes(options), FilteredSize(file.header)));
+            const std::unique_ptr<PngImageData> data = InflateBlocks(pieces, widest, block, &error);
             if (!data)
                 return error;
             RowDecoder rows(file, target, options);
