@@ -23,15 +23,24 @@ public:
 
 private:
     PngError RunPass(const PngPass& pass, PngImageData* data);
+    uint32_t BatchRows(const PngPass& pass, size_t size) const;
+    // Unfilters rows of `size` bytes up to the first with a filter type
+    // beyond the standard's; returns how many it did.
+    uint32_t Unfilter(uint8_t* rows, size_t size, uint32_t count);
+    uint32_t UnfilterColumn(uint8_t* rows, uint32_t count);
+    bool Convert(const PngPass& pass, uint32_t first, const uint8_t* rows, size_t size, uint32_t count);
     // Converts one interlaced row and spreads its pixels over the target row.
     bool Scatter(const PngPass& pass, const uint8_t* row, uint8_t* out);
+    void Spread(const PngPass& pass, const uint8_t* pixels, uint32_t count, uint8_t* out) const;
 
     const PngHeader& header_;
     PngTarget target_;
     PngRowConverter converter_;
     UnfilterFunction unfilter_;
-    // Part of an interlaced row's pixels before they are spread out: a
-    // bounded piece, so that a very wide picture costs no extra row.
+    const uint8_t* previous_ = nullptr;  // the row above, unfiltered; null on a pass's first row
+    // Part of an interlaced row's pixels, or the pixels of several narrow
+    // interlaced rows, before they are spread out: a bounded piece, so that
+    // a very wide picture costs no extra row.
     std::vector<uint8_t> scattered_;
 };
 
@@ -39,10 +48,14 @@ private:
 // piece starts on a byte at every depth.
 constexpr uint32_t kScatterPixels = 4096;
 
+// Filtered bytes taken at a time: narrow rows come many to a call, and each
+// batch is unfiltered and then converted while it is still in the cache.
+constexpr size_t kBatchBytes = size_t{4} << 10;
+
 PngError RowDecoder::Run(PngImageData* data) {
     const PngPasses passes = PassesOf(header_);
     if (header_.interlaced)
-        scattered_.resize(size_t{std::min(header_.width, kScatterPixels)} * 4);
+        scattered_.resize(size_t{kScatterPixels} * 4);
     for (int i = 0; i < passes.count; ++i) {
         if (passes.pass[i].empty())
             continue;  // an empty pass has no rows, not even filter bytes
@@ -52,44 +65,105 @@ PngError RowDecoder::Run(PngImageData* data) {
     return data->Finish();
 }
 
+uint32_t RowDecoder::BatchRows(const PngPass& pass, size_t size) const {
+    size_t rows = std::max<size_t>(1, kBatchBytes / size);
+    if (header_.interlaced)
+        rows = pass.width > kScatterPixels ? 1 : std::min<size_t>(rows, kScatterPixels / pass.width);
+    return static_cast<uint32_t>(std::min<size_t>(rows, pass.height));
+}
+
+PngError RowDecoder::RunPass(const PngPass& pass, PngImageData* data) {
+    const size_t size = static_cast<size_t>(header_.rowBytes(pass.width)) + 1;  // with its filter byte
+    const uint32_t batch = BatchRows(pass, size);
+    previous_ = nullptr;
+    for (uint32_t j = 0; j < pass.height;) {
+        uint32_t got = 0;
+        PngError error = PngError::kOk;
+        uint8_t* rows = data->NextRows(size, std::min(batch, pass.height - j), &got, &error);
+        if (rows == nullptr)
+            return error;
+        // The rows before a bad filter type are converted first, as one
+        // row at a time would have them: a bad palette index there wins.
+        const uint32_t good = Unfilter(rows, size, got);
+        if (!Convert(pass, j, rows, size, good))
+            return PngError::kBadPaletteIndex;
+        if (good < got)
+            return PngError::kBadFilter;
+        j += got;
+    }
+    return PngError::kOk;
+}
+
+uint32_t RowDecoder::Unfilter(uint8_t* rows, size_t size, uint32_t count) {
+    const size_t bytes = size - 1;
+    const size_t stride = header_.filterStride();
+    if (bytes == 1)
+        return UnfilterColumn(rows, count);
+    for (uint32_t i = 0; i < count; ++i) {
+        uint8_t* row = rows + size_t{i} * size;
+        if (row[0] >= kFilterCount)
+            return i;
+        if (previous_ == nullptr)
+            UnfilterFirstRow(row[0], row + 1, bytes, stride, unfilter_);
+        else if (bytes == stride)
+            UnfilterOnePixel(row[0], row + 1, previous_, bytes);
+        else
+            unfilter_(row[0], row + 1, previous_, bytes, stride);
+        previous_ = row + 1;
+    }
+    return count;
+}
+
+// Rows of one byte, in one loop: one sample a row, whose only neighbour is
+// the byte above (see UnfilterOnePixel), zero above a pass's first row.
+uint32_t RowDecoder::UnfilterColumn(uint8_t* rows, uint32_t count) {
+    uint8_t above = previous_ == nullptr ? 0 : *previous_;
+    for (uint32_t i = 0; i < count; ++i, rows += 2) {
+        const uint8_t filter = rows[0];
+        if (filter >= kFilterCount)
+            return i;
+        if (filter == 2 || filter == 4)
+            rows[1] = static_cast<uint8_t>(rows[1] + above);
+        else if (filter == 3)
+            rows[1] = static_cast<uint8_t>(rows[1] + (above >> 1));
+        above = rows[1];
+        previous_ = rows + 1;
+    }
+    return count;
+}
+
+bool RowDecoder::Convert(const PngPass& pass, uint32_t first, const uint8_t* rows, size_t size, uint32_t count) {
+    uint8_t* out = target_.bgra + static_cast<ptrdiff_t>(pass.y0 + first * pass.dy) * target_.stride;
+    const ptrdiff_t stride = static_cast<ptrdiff_t>(pass.dy) * target_.stride;
+    if (!header_.interlaced)
+        return converter_.ConvertRows(rows + 1, size, count, pass.width, out, stride);
+    if (pass.width > kScatterPixels)
+        return count == 0 || Scatter(pass, rows + 1, out);
+    // Narrow rows: all of them converted at once, then spread out.
+    const size_t pixels = size_t{pass.width} * 4;
+    if (!converter_.ConvertRows(rows + 1, size, count, pass.width, scattered_.data(), static_cast<ptrdiff_t>(pixels)))
+        return false;
+    for (uint32_t i = 0; i < count; ++i, out += stride)
+        Spread(pass, scattered_.data() + i * pixels, pass.width, out);
+    return true;
+}
+
 bool RowDecoder::Scatter(const PngPass& pass, const uint8_t* row, uint8_t* out) {
     for (uint32_t first = 0; first < pass.width; first += kScatterPixels) {
         const uint32_t count = std::min(kScatterPixels, pass.width - first);
         const uint8_t* piece = row + header_.rowBytes(first);
         if (!converter_.Convert(piece, count, scattered_.data()))
             return false;
-        for (uint32_t i = 0; i < count; ++i)
-            std::copy_n(scattered_.data() + size_t{i} * 4, 4, out + size_t{pass.x0 + (first + i) * pass.dx} * 4);
+        Spread(pass, scattered_.data(), count, out + size_t{first} * pass.dx * 4);
     }
     return true;
 }
 
-PngError RowDecoder::RunPass(const PngPass& pass, PngImageData* data) {
-    const size_t size = static_cast<size_t>(header_.rowBytes(pass.width));
-    const size_t stride = header_.filterStride();
-    const uint8_t* previous = nullptr;
-    for (uint32_t j = 0; j < pass.height; ++j) {
-        PngError error = PngError::kOk;
-        uint8_t* row = data->NextRow(size + 1, &error);
-        if (row == nullptr)
-            return error;
-        if (row[0] >= kFilterCount)
-            return PngError::kBadFilter;
-        if (previous == nullptr)
-            UnfilterFirstRow(row[0], row + 1, size, stride, unfilter_);
-        else
-            unfilter_(row[0], row + 1, previous, size, stride);
-        previous = row + 1;
-        uint8_t* out = target_.bgra + static_cast<ptrdiff_t>(pass.y0 + j * pass.dy) * target_.stride;
-        if (!header_.interlaced) {
-            if (!converter_.Convert(row + 1, pass.width, out))
-                return PngError::kBadPaletteIndex;
-            continue;
-        }
-        if (!Scatter(pass, row + 1, out))
-            return PngError::kBadPaletteIndex;
-    }
-    return PngError::kOk;
+// `count` converted pixels to every dx-th pixel of a target row from x0 on.
+void RowDecoder::Spread(const PngPass& pass, const uint8_t* pixels, uint32_t count, uint8_t* out) const {
+    out += size_t{pass.x0} * 4;
+    for (uint32_t i = 0; i < count; ++i)
+        std::copy_n(pixels + size_t{i} * 4, 4, out + size_t{i} * pass.dx * 4);
 }
 
 // In place the pixels of row y end before the filtered data of row y + 1
@@ -111,11 +185,20 @@ uint64_t DecodeCapacity(const PngFile& file, const DecodeOptions& options) {
 
 namespace {
 
-uint8_t* InPlaceArea(const PngFile& file, const PngTarget& target, const DecodeOptions& options) {
+bool InPlaceArea(const PngFile& file, const PngTarget& target, const DecodeOptions& options, PngInPlace* area) {
     if (!FitsInPlace(file, options) || target.stride != ptrdiff_t{4} * file.header.width ||
         target.capacity < DecodeCapacity(file, options))
-        return nullptr;
-    return target.bgra + (target.capacity - FilteredSize(file.header));
+        return false;
+    area->ahead = target.capacity - FilteredSize(file.header);
+    area->place = target.bgra + area->ahead;
+    area->pixelRow = uint64_t{4} * file.header.width;
+    return true;
+}
+
+// Bytes of a row taken at a time when streaming (see kStreamingPiece).
+size_t PieceBytes(const DecodeOptions& options) {
+    constexpr size_t kUnit = 24;
+    return std::max(kUnit, options.streamingPiece - options.streamingPiece % kUnit);
 }
 
 } // namespace
@@ -131,8 +214,10 @@ PngError DecodeImage(const PngFile& file, const PngTarget& target, const DecodeO
             return DecodeImageFrom(file, &pieces, target, options);
         }
         PngError error = PngError::kOk;
+        PngInPlace area;
+        const bool inPlace = InPlaceArea(file, target, options, &area);
         const std::unique_ptr<PngImageData> data =
-            InflateWhole(file, filtered, InPlaceArea(file, target, options), widest, &error);
+            InflateWhole(file, filtered, inPlace ? &area : nullptr, widest, &error);
         if (!data)
             return error;
         RowDecoder rows(file, target, options);
@@ -147,6 +232,18 @@ PngError DecodeImageFrom(const PngFile& file, PngPieceSource* pieces, const PngT
     if (target.bgra == nullptr || target.stride < ptrdiff_t{4} * file.header.width)
         return PngError::kBadTarget;
     try {
+        // Rows that fit a piece go whole, many to a piece; wider ones in pieces.
+        const auto widest = static_cast<size_t>(file.header.rowBytes(file.header.width)) + 1;
+        if (widest <= PieceBytes(options)) {
+            PngError error = PngError::kOk;
+            // A small picture gets blocks of its own size, not of a piece.
+            const auto block = static_cast<size_t>(std::min<uint64_t>(PieceBytes(options), FilteredSize(file.header)));
+            const std::unique_ptr<PngImageData> data = InflateBlocks(pieces, widest, block, &error);
+            if (!data)
+                return error;
+            RowDecoder rows(file, target, options);
+            return rows.Run(data.get());
+        }
         PngZlibPieces zlib;
         if (const PngError e = zlib.Start(pieces); e != PngError::kOk)
             return e;

@@ -1,8 +1,10 @@
 #pragma once
-// The streaming way of decoding: rows inflated, unfiltered and converted in
-// pieces of a fixed size straight from zlib, so that a picture of any shape
-// costs its pixels, the row above while a next row needs it, and a few
-// small buffers (a row of a 2^26-pixel-wide picture is 512 MiB at 16 bits).
+// The streaming way of decoding rows wider than a piece: rows inflated,
+// unfiltered and converted in pieces of a fixed size straight from zlib, so
+// that a picture of any shape costs its pixels, the row above while a next
+// row needs it, and a few small buffers (a row of a 2^26-pixel-wide picture
+// is 512 MiB at 16 bits). Narrower rows stream whole, many to a piece
+// (InflateBlocks in PngImageData.h).
 
 #include "libs/imaging/png/PngDecoder.h"
 #include "libs/imaging/png/PngRowConverter.h"

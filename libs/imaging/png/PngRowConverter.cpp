@@ -48,6 +48,16 @@ void SwapRedBlue(const uint8_t* row, uint32_t count, uint8_t* bgra) {
     SwapRedBluePortable(row + 4 * i, count - i, bgra + 4 * i);
 }
 
+// Eight-bit samples index the table straight; the highest index comes back.
+int Lookup8(const std::array<uint32_t, 256>& lookup, const uint8_t* row, uint32_t count, uint8_t* bgra) {
+    int highest = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        highest = std::max<int>(highest, row[i]);
+        std::memcpy(bgra + 4 * i, &lookup[row[i]], 4);
+    }
+    return highest;
+}
+
 } // namespace
 
 PngRowConverter::PngRowConverter(const PngFile& file, bool portable)
@@ -86,32 +96,81 @@ PngRowConverter::PngRowConverter(const PngFile& file, bool portable)
 }
 
 bool PngRowConverter::Convert(const uint8_t* row, uint32_t count, uint8_t* bgra) const {
+    return ConvertRows(row, 0, 1, count, bgra, 0);
+}
+
+// One call of `each` per row, the kind chosen once for all of them.
+template <class Each>
+bool PngRowConverter::EachRow(const uint8_t* row, size_t rowStep, uint32_t rows, uint8_t* bgra, ptrdiff_t stride,
+                              Each each) const {
+    bool ok = true;
+    for (uint32_t j = 0; j < rows; ++j, row += rowStep, bgra += stride)
+        ok &= each(row, bgra);
+    return ok;
+}
+
+bool PngRowConverter::ConvertRows(const uint8_t* row, size_t rowStep, uint32_t rows, uint32_t count, uint8_t* bgra,
+                                  ptrdiff_t stride) const {
     switch (kind_) {
-    case Kind::kLookup: return ConvertLookup(row, count, bgra);
-    case Kind::kGrey16: ConvertGrey16(row, count, bgra); break;
-    case Kind::kTruecolour8: ConvertTruecolour8(row, count, bgra); break;
-    case Kind::kTruecolour16: ConvertTruecolour16(row, count, bgra); break;
-    case Kind::kGreyAlpha8:
-        for (uint32_t i = 0; i < count; ++i, row += 2, bgra += 4)
-            Put(bgra, row[0], row[0], row[0], row[1]);
-        break;
-    case Kind::kGreyAlpha16:
-        for (uint32_t i = 0; i < count; ++i, row += 4, bgra += 4) {
-            const uint8_t g = Reduce16(ReadBig16(row));
-            Put(bgra, g, g, g, Reduce16(ReadBig16(row + 2)));
+    case Kind::kLookup:
+        if (depth_ == 8 && count == 1) {  // a column: one index a row, the rows in one loop
+            int highest = 0;
+            for (uint32_t j = 0; j < rows; ++j, row += rowStep, bgra += stride) {
+                highest = std::max<int>(highest, *row);
+                std::memcpy(bgra, &lookup_[*row], 4);
+            }
+            return highest < lookupSize_;
         }
-        break;
+        if (depth_ == 8)
+            return EachRow(row, rowStep, rows, bgra, stride, [&](const uint8_t* in, uint8_t* out) {
+                return Lookup8(lookup_, in, count, out) < lookupSize_;
+            });
+        return EachRow(row, rowStep, rows, bgra, stride,
+                       [&](const uint8_t* in, uint8_t* out) { return ConvertLookup(in, count, out); });
+    case Kind::kGrey16:
+        return EachRow(row, rowStep, rows, bgra, stride, [&](const uint8_t* in, uint8_t* out) {
+            ConvertGrey16(in, count, out);
+            return true;
+        });
+    case Kind::kTruecolour8:
+        return EachRow(row, rowStep, rows, bgra, stride, [&](const uint8_t* in, uint8_t* out) {
+            ConvertTruecolour8(in, count, out);
+            return true;
+        });
+    case Kind::kTruecolour16:
+        return EachRow(row, rowStep, rows, bgra, stride, [&](const uint8_t* in, uint8_t* out) {
+            ConvertTruecolour16(in, count, out);
+            return true;
+        });
+    case Kind::kGreyAlpha8:
+        return EachRow(row, rowStep, rows, bgra, stride, [&](const uint8_t* in, uint8_t* out) {
+            for (uint32_t i = 0; i < count; ++i, in += 2, out += 4)
+                Put(out, in[0], in[0], in[0], in[1]);
+            return true;
+        });
+    case Kind::kGreyAlpha16:
+        return EachRow(row, rowStep, rows, bgra, stride, [&](const uint8_t* in, uint8_t* out) {
+            for (uint32_t i = 0; i < count; ++i, in += 4, out += 4) {
+                const uint8_t g = Reduce16(ReadBig16(in));
+                Put(out, g, g, g, Reduce16(ReadBig16(in + 2)));
+            }
+            return true;
+        });
     case Kind::kRgba8:
-        if (portable_)
-            SwapRedBluePortable(row, count, bgra);
-        else
-            SwapRedBlue(row, count, bgra);
-        break;
+        return EachRow(row, rowStep, rows, bgra, stride, [&](const uint8_t* in, uint8_t* out) {
+            if (portable_)
+                SwapRedBluePortable(in, count, out);
+            else
+                SwapRedBlue(in, count, out);
+            return true;
+        });
     case Kind::kRgba16:
-        for (uint32_t i = 0; i < count; ++i, row += 8, bgra += 4)
-            Put(bgra, Reduce16(ReadBig16(row)), Reduce16(ReadBig16(row + 2)), Reduce16(ReadBig16(row + 4)),
-                Reduce16(ReadBig16(row + 6)));
-        break;
+        return EachRow(row, rowStep, rows, bgra, stride, [&](const uint8_t* in, uint8_t* out) {
+            for (uint32_t i = 0; i < count; ++i, in += 8, out += 4)
+                Put(out, Reduce16(ReadBig16(in)), Reduce16(ReadBig16(in + 2)), Reduce16(ReadBig16(in + 4)),
+                    Reduce16(ReadBig16(in + 6)));
+            return true;
+        });
     }
     return true;
 }
@@ -120,10 +179,7 @@ bool PngRowConverter::Convert(const uint8_t* row, uint32_t count, uint8_t* bgra)
 bool PngRowConverter::ConvertLookup(const uint8_t* row, uint32_t count, uint8_t* bgra) const {
     int highest = 0;
     if (depth_ == 8) {
-        for (uint32_t i = 0; i < count; ++i) {
-            highest = std::max<int>(highest, row[i]);
-            std::memcpy(bgra + 4 * i, &lookup_[row[i]], 4);
-        }
+        highest = Lookup8(lookup_, row, count, bgra);
     } else {
         const int perByte = 8 / depth_;
         const int mask = (1 << depth_) - 1;

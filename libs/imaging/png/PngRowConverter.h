@@ -7,6 +7,7 @@
 #include "libs/imaging/png/PngFile.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace imaging::png {
@@ -19,10 +20,17 @@ public:
     // Converts `count` pixels. False when a pixel names a palette entry
     // beyond PLTE; the output is then incomplete.
     [[nodiscard]] bool Convert(const uint8_t* row, uint32_t count, uint8_t* bgra) const;
+    // Converts `rows` rows of `count` pixels each, `rowStep` bytes apart,
+    // into pixel rows `stride` bytes apart: one call for many narrow rows.
+    [[nodiscard]] bool ConvertRows(const uint8_t* row, size_t rowStep, uint32_t rows, uint32_t count, uint8_t* bgra,
+                                   ptrdiff_t stride) const;
 
 private:
     enum class Kind { kLookup, kGrey16, kTruecolour8, kTruecolour16, kGreyAlpha8, kGreyAlpha16, kRgba8, kRgba16 };
 
+    template <class Each>
+    bool EachRow(const uint8_t* row, size_t rowStep, uint32_t rows, uint8_t* bgra, ptrdiff_t stride,
+                 Each each) const;
     bool ConvertLookup(const uint8_t* row, uint32_t count, uint8_t* bgra) const;
     void ConvertGrey16(const uint8_t* row, uint32_t count, uint8_t* bgra) const;
     void ConvertTruecolour8(const uint8_t* row, uint32_t count, uint8_t* bgra) const;

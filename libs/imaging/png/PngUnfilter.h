@@ -23,4 +23,17 @@ void UnfilterFirstRow(uint8_t filter, uint8_t* row, size_t size, size_t stride, 
 
 inline constexpr uint8_t kFilterCount = 5;
 
+// A row of one pixel below another (size == stride), done inline: its
+// left neighbours are all zero, so each byte gets only what the filter
+// takes from the byte above (Paeth picks that byte then).
+inline void UnfilterOnePixel(uint8_t filter, uint8_t* row, const uint8_t* previous, size_t size) {
+    if (filter == 2 || filter == 4) {
+        for (size_t i = 0; i < size; ++i)
+            row[i] = static_cast<uint8_t>(row[i] + previous[i]);
+    } else if (filter == 3) {
+        for (size_t i = 0; i < size; ++i)
+            row[i] = static_cast<uint8_t>(row[i] + (previous[i] >> 1));
+    }
+}
+
 } // namespace imaging::png

@@ -285,6 +285,16 @@ const std::vector<Damage>& Damages() {
              return pngtest::EncodePng(s);
          },
          PngError::kBadPaletteIndex, false},
+        {"filter type 5 in the last row of a column",
+         [] { return WithFiltered(pngtest::RandomPlan({0, 8}, 1, 40, false, 10), [](auto& r) { r[r.size() - 2] = 5; }); },
+         PngError::kBadFilter},
+        {"palette index beyond PLTE in the last row of a column",
+         [] {
+             PngPlan s = pngtest::RandomPlan({3, 8}, 1, 40, false, 11, 3);
+             s.samples.back() = 3;
+             return pngtest::EncodePng(s);
+         },
+         PngError::kBadPaletteIndex, false},
         {"cut inside IDAT",
          [] {
              auto png = pngtest::EncodePng(Rgba());
@@ -317,11 +327,11 @@ TEST_P(PngDamage, IsRefusedForItsReason) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EachDamage, PngDamage,
-                         ::testing::Combine(::testing::Range<size_t>(0, 49),
+                         ::testing::Combine(::testing::Range<size_t>(0, 51),
                                             ::testing::Values(Inflate::kWhole, Inflate::kWholeSeparate,
                                                               Inflate::kStreaming)));
 
-TEST(PngDamage, EveryCaseIsListed) { EXPECT_EQ(Damages().size(), 49u); }
+TEST(PngDamage, EveryCaseIsListed) { EXPECT_EQ(Damages().size(), 51u); }
 
 // Refused from IHDR alone: the image data here would take seconds to inflate.
 TEST(PngDamage, TooManyPixelsBeforeAnyPixelMemory) {
