@@ -3,8 +3,9 @@
 layout a decoder must bear (square, one row, one column, interlaced 16-bit
 near the streaming threshold, as noise in 1 MiB IDATs, a picture in
 1-byte IDATs, one in many small IDATs). Each is converted alone by png2ico
--j 1; printed per picture: its CPU time (best of three) and its ratio to the square's, and its peak memory as a ratio of its
-8-bit RGBA size, against the bound of 1.25 x that size + 48 MiB.
+-j 1; printed per picture: its CPU time (best of three) and its ratio to the
+square's, and its peak memory as a ratio of its 8-bit RGBA size, against the
+bound of 1.25 x that size + 48 MiB.
 
 The pictures are written into WORK/shapes once (generated, never kept in
 the source tree). A run longer than --timeout seconds is stopped; its peak
