@@ -11,6 +11,7 @@ constexpr double kKeysA = -0.5;
 constexpr double kKernelRadius = 2.0;
 // Below this sum the taps inside the picture carry no usable weight.
 constexpr double kSmallestWeightSum = 1e-9;
+constexpr int32_t kFixedWeightOne = 1 << 14;
 
 } // namespace
 
@@ -60,6 +61,29 @@ AxisWeights MakeAxisWeights(int32_t sourcePixels, double sourceExtent, int32_t t
         float* out = &table.weights[static_cast<size_t>(d) * table.taps];
         for (int32_t k = 0; k < n; ++k)
             out[lo - start + k] = static_cast<float>(w[k] / sum);
+    }
+    return table;
+}
+
+FixedAxisWeights MakeFixedAxisWeights(int32_t sourcePixels, double sourceExtent, int32_t targetPixels) {
+    const AxisWeights exact = MakeAxisWeights(sourcePixels, sourceExtent, targetPixels);
+    FixedAxisWeights table;
+    table.taps = (exact.taps + 3) / 4 * 4;
+    table.first = exact.first;
+    table.weights.assign(static_cast<size_t>(targetPixels) * table.taps, 0);
+    for (int32_t d = 0; d < targetPixels; ++d) {
+        const float* in = &exact.weights[static_cast<size_t>(d) * exact.taps];
+        int16_t* out = &table.weights[static_cast<size_t>(d) * table.taps];
+        int32_t sum = 0;
+        int32_t largest = 0;
+        for (int32_t k = 0; k < exact.taps; ++k) {
+            out[k] = static_cast<int16_t>(std::lround(static_cast<double>(in[k]) * kFixedWeightOne));
+            sum += out[k];
+            largest = out[k] > out[largest] ? k : largest;
+        }
+        // What rounding lost or gained goes to the largest weight, where it
+        // matters least.
+        out[largest] = static_cast<int16_t>(out[largest] + kFixedWeightOne - sum);
     }
     return table;
 }
