@@ -54,15 +54,15 @@ void RowsPortable(const FixedPixel* const* rows, const int16_t* weights, int32_t
         }
 }
 
-void ColumnsPortable(const FixedPixel* in, const int32_t* first, const int16_t* weights, int32_t taps,
+void ColumnsPortable(const FixedPixel* in, const int32_t* first, const int16_t* pairs, int32_t taps,
                      int32_t width, uint8_t* out) {
     for (int32_t d = 0; d < width; ++d) {
         const FixedPixel* p = in + first[d];
-        const int16_t* w = weights + static_cast<size_t>(d) * taps;
+        const int16_t* w = pairs + static_cast<size_t>(d) * taps * 4;
         int32_t sums[4] = {0, 0, 0, 0};
         for (int32_t k = 0; k < taps; ++k)
             for (int c = 0; c < 4; ++c)
-                sums[c] += p[k].lane[c] * w[k];
+                sums[c] += p[k].lane[c] * w[(k / 2) * 8 + k % 2];
         FinishPixel(sums, out + 4 * d);
     }
 }
@@ -98,10 +98,11 @@ void PremultiplySse2(const uint8_t* bgra, int32_t width, FixedPixel* out) {
 }
 
 // Taps in pairs: a pair's two rows interleaved lane by lane meet their two
-// weights in one multiply-add. The weights stay in registers for up to this
-// many taps; longer kernels (only without the box) take the portable loop,
-// which gives the same sums.
-constexpr int32_t kRegisterTaps = 64;
+// weights in one multiply-add. Up to 16 taps the count is a constant of the
+// loop, which is then unrolled with the rows and weights in registers;
+// longer kernels (only without the box) take the portable loop, which gives
+// the same sums.
+constexpr int32_t kUnrolledTaps = 16;
 
 int32_t PairOf(const int16_t* weights) {
     int32_t pair;
@@ -109,23 +110,23 @@ int32_t PairOf(const int16_t* weights) {
     return pair;
 }
 
-void RowsSse2(const FixedPixel* const* rows, const int16_t* weights, int32_t taps, int32_t width,
-              FixedPixel* out) {
-    if (taps > kRegisterTaps) {
-        RowsPortable(rows, weights, taps, width, out);
-        return;
-    }
-    __m128i pairs[kRegisterTaps / 2];
-    for (int32_t k = 0; k < taps; k += 2)
+template <int32_t Taps>
+void RowsSse2Taps(const FixedPixel* const* rows, const int16_t* weights, int32_t width, FixedPixel* out) {
+    const FixedPixel* r[Taps];
+    __m128i pairs[Taps / 2];
+    for (int32_t k = 0; k < Taps; ++k)
+        r[k] = rows[k];
+    for (int32_t k = 0; k < Taps; k += 2)
         pairs[k / 2] = _mm_set1_epi32(PairOf(weights + k));
     const __m128i round = _mm_set1_epi32(kWeightOne / 2);
     int32_t x = 0;
     for (; x + 2 <= width; x += 2) {
         __m128i low = _mm_setzero_si128();
         __m128i high = _mm_setzero_si128();
-        for (int32_t k = 0; k < taps; k += 2) {
-            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[k] + x));
-            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows[k + 1] + x));
+#pragma GCC unroll 8
+        for (int32_t k = 0; k < Taps; k += 2) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r[k] + x));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r[k + 1] + x));
             low = _mm_add_epi32(low, _mm_madd_epi16(_mm_unpacklo_epi16(a, b), pairs[k / 2]));
             high = _mm_add_epi32(high, _mm_madd_epi16(_mm_unpackhi_epi16(a, b), pairs[k / 2]));
         }
@@ -134,35 +135,62 @@ void RowsSse2(const FixedPixel* const* rows, const int16_t* weights, int32_t tap
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_packs_epi32(low, high));
     }
     if (x < width) {
-        const FixedPixel* tail[kRegisterTaps];
-        for (int32_t k = 0; k < taps; ++k)
-            tail[k] = rows[k] + x;
-        RowsPortable(tail, weights, taps, width - x, out + x);
+        const FixedPixel* tail[Taps];
+        for (int32_t k = 0; k < Taps; ++k)
+            tail[k] = r[k] + x;
+        RowsPortable(tail, weights, Taps, width - x, out + x);
+    }
+}
+
+void RowsSse2(const FixedPixel* const* rows, const int16_t* weights, int32_t taps, int32_t width,
+              FixedPixel* out) {
+    switch (taps) {
+    case 2: return RowsSse2Taps<2>(rows, weights, width, out);
+    case 4: return RowsSse2Taps<4>(rows, weights, width, out);
+    case 6: return RowsSse2Taps<6>(rows, weights, width, out);
+    case 8: return RowsSse2Taps<8>(rows, weights, width, out);
+    case 10: return RowsSse2Taps<10>(rows, weights, width, out);
+    case 12: return RowsSse2Taps<12>(rows, weights, width, out);
+    case 14: return RowsSse2Taps<14>(rows, weights, width, out);
+    case 16: return RowsSse2Taps<16>(rows, weights, width, out);
+    default: return RowsPortable(rows, weights, taps, width, out);
     }
 }
 
 // One target pixel's four sums, two taps per multiply-add: the two pixels
 // of a load interleaved lane by lane.
-__m128i ColumnSumSse2(const FixedPixel* in, const int16_t* w, int32_t taps) {
+__m128i ColumnSumSse2(const FixedPixel* in, const int16_t* pairs, int32_t taps) {
     __m128i sum = _mm_setzero_si128();
     for (int32_t k = 0; k < taps; k += 2) {
         const __m128i two = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + k));
         const __m128i lanes = _mm_unpacklo_epi16(two, _mm_srli_si128(two, 8));
-        sum = _mm_add_epi32(sum, _mm_madd_epi16(lanes, _mm_set1_epi32(PairOf(w + k))));
+        const __m128i weight = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pairs + k * 4));
+        sum = _mm_add_epi32(sum, _mm_madd_epi16(lanes, weight));
     }
     return sum;
 }
 
-void ColumnsSse2(const FixedPixel* in, const int32_t* first, const int16_t* weights, int32_t taps, int32_t width,
+// The sums of a stretch of target pixels first, then their finishing, so
+// that the divisions of one pixel do not hold up the sums of the next.
+constexpr int32_t kStretch = 64;
+
+void ColumnsSse2(const FixedPixel* in, const int32_t* first, const int16_t* pairs, int32_t taps, int32_t width,
                  uint8_t* out) {
-    int32_t d = 0;
-    for (; d + 2 <= width; d += 2) {
-        const int16_t* w = weights + static_cast<size_t>(d) * taps;
-        FinishPairSse2(ColumnSumSse2(in + first[d], w, taps), ColumnSumSse2(in + first[d + 1], w + taps, taps),
-                       out + 4 * d);
+    const size_t stride = static_cast<size_t>(taps) * 4;
+    __m128i sums[kStretch];
+    for (int32_t start = 0; start < width; start += kStretch) {
+        const int32_t n = std::min(kStretch, width - start);
+        for (int32_t d = 0; d < n; ++d)
+            sums[d] = ColumnSumSse2(in + first[start + d], pairs + (start + d) * stride, taps);
+        int32_t d = 0;
+        for (; d + 2 <= n; d += 2)
+            FinishPairSse2(sums[d], sums[d + 1], out + 4 * (start + d));
+        if (d < n) {
+            int32_t last[4];
+            std::memcpy(last, &sums[d], sizeof(last));
+            FinishPixel(last, out + 4 * (start + d));
+        }
     }
-    if (d < width)
-        ColumnsPortable(in, first + d, weights + static_cast<size_t>(d) * taps, taps, 1, out + 4 * d);
 }
 
 // Four pixels at a time: alpha below the threshold gives all ones in a lane,

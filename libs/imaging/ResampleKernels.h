@@ -29,9 +29,10 @@ struct ResampleKernels {
     void (*rows)(const FixedPixel* const* rows, const int16_t* weights, int32_t taps, int32_t width,
                  FixedPixel* out);
     // The horizontal pass over one row, back to straight-alpha bytes: target
-    // pixel d sums in[first[d] + k] weights[d * taps + k] for a multiple of
-    // four `taps` (`in` readable that far), then FinishPixel.
-    void (*columns)(const FixedPixel* in, const int32_t* first, const int16_t* weights, int32_t taps,
+    // pixel d sums in[first[d] + k] times tap k's weight for a multiple of
+    // four `taps` (`in` readable that far), then FinishPixel. The weights are
+    // laid out as FixedAxisWeights::pairs.
+    void (*columns)(const FixedPixel* in, const int32_t* first, const int16_t* pairs, int32_t taps,
                     int32_t width, uint8_t* out);
     // transparent[i] = 1 where the pixel's alpha is below `opaqueFrom`, else 0.
     void (*mask)(const uint8_t* bgra, size_t pixels, uint8_t opaqueFrom, uint8_t* transparent);

@@ -11,6 +11,7 @@
 
 #include <immintrin.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace imaging {
@@ -35,8 +36,6 @@ __attribute__((target("avx2"))) void PremultiplyAvx2(const uint8_t* bgra, int32_
         out[x] = Premultiply(bgra + 4 * x);
 }
 
-constexpr int32_t kRegisterTaps = 64;
-
 int32_t PairOf(const int16_t* weights) {
     int32_t pair;
     std::memcpy(&pair, weights, 4);
@@ -44,24 +43,24 @@ int32_t PairOf(const int16_t* weights) {
 }
 
 // Four pixels per step; each 128-bit half does what the SSE2 loop does.
-__attribute__((target("avx2"))) void RowsAvx2(const FixedPixel* const* rows, const int16_t* weights, int32_t taps,
-                                              int32_t width, FixedPixel* out) {
-    const ResampleKernels& sse2 = KernelsFor(SimdPath::kSse2);
-    if (taps > kRegisterTaps || width < 4) {
-        sse2.rows(rows, weights, taps, width, out);
-        return;
-    }
-    __m256i pairs[kRegisterTaps / 2];
-    for (int32_t k = 0; k < taps; k += 2)
+template <int32_t Taps>
+__attribute__((target("avx2"))) void RowsAvx2Taps(const FixedPixel* const* rows, const int16_t* weights,
+                                                  int32_t width, FixedPixel* out) {
+    const FixedPixel* r[Taps];
+    __m256i pairs[Taps / 2];
+    for (int32_t k = 0; k < Taps; ++k)
+        r[k] = rows[k];
+    for (int32_t k = 0; k < Taps; k += 2)
         pairs[k / 2] = _mm256_set1_epi32(PairOf(weights + k));
     const __m256i round = _mm256_set1_epi32(kWeightOne / 2);
     int32_t x = 0;
     for (; x + 4 <= width; x += 4) {
         __m256i low = _mm256_setzero_si256();
         __m256i high = _mm256_setzero_si256();
-        for (int32_t k = 0; k < taps; k += 2) {
-            const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[k] + x));
-            const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[k + 1] + x));
+#pragma GCC unroll 8
+        for (int32_t k = 0; k < Taps; k += 2) {
+            const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(r[k] + x));
+            const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(r[k + 1] + x));
             low = _mm256_add_epi32(low, _mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), pairs[k / 2]));
             high = _mm256_add_epi32(high, _mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), pairs[k / 2]));
         }
@@ -70,41 +69,120 @@ __attribute__((target("avx2"))) void RowsAvx2(const FixedPixel* const* rows, con
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x), _mm256_packs_epi32(low, high));
     }
     if (x < width) {
-        const FixedPixel* tail[kRegisterTaps];
-        for (int32_t k = 0; k < taps; ++k)
-            tail[k] = rows[k] + x;
-        sse2.rows(tail, weights, taps, width - x, out + x);
+        const FixedPixel* tail[Taps];
+        for (int32_t k = 0; k < Taps; ++k)
+            tail[k] = r[k] + x;
+        KernelsFor(SimdPath::kSse2).rows(tail, weights, Taps, width - x, out + x);
+    }
+}
+
+void RowsAvx2(const FixedPixel* const* rows, const int16_t* weights, int32_t taps, int32_t width,
+              FixedPixel* out) {
+    switch (taps) {
+    case 2: return RowsAvx2Taps<2>(rows, weights, width, out);
+    case 4: return RowsAvx2Taps<4>(rows, weights, width, out);
+    case 6: return RowsAvx2Taps<6>(rows, weights, width, out);
+    case 8: return RowsAvx2Taps<8>(rows, weights, width, out);
+    case 10: return RowsAvx2Taps<10>(rows, weights, width, out);
+    case 12: return RowsAvx2Taps<12>(rows, weights, width, out);
+    case 14: return RowsAvx2Taps<14>(rows, weights, width, out);
+    case 16: return RowsAvx2Taps<16>(rows, weights, width, out);
+    default: return KernelsFor(SimdPath::kSse2).rows(rows, weights, taps, width, out);
     }
 }
 
 // One target pixel's four sums, four taps per multiply-add: the low half
 // holds taps k and k + 1 interleaved lane by lane, the high half k + 2 and
-// k + 3; the halves are added at the end.
-__attribute__((target("avx2"))) __m128i ColumnSum(const FixedPixel* in, const int16_t* w, int32_t taps) {
-    const __m256i spread = _mm256_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1);
+// k + 3; the halves are added at the end. `Taps` 0 means `taps`.
+template <int32_t Taps>
+__attribute__((target("avx2"))) __m128i ColumnSum(const FixedPixel* in, const int16_t* pairs, int32_t taps) {
+    if (Taps != 0)
+        taps = Taps;
     __m256i sum = _mm256_setzero_si256();
+#pragma GCC unroll 4
     for (int32_t k = 0; k < taps; k += 4) {
         const __m256i four = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + k));
         const __m256i lanes = _mm256_unpacklo_epi16(four, _mm256_srli_si256(four, 8));
-        const __m256i weight = _mm256_permutevar8x32_epi32(
-            _mm256_castsi128_si256(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(w + k))), spread);
+        const __m256i weight = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pairs + k * 4));
         sum = _mm256_add_epi32(sum, _mm256_madd_epi16(lanes, weight));
     }
     return _mm_add_epi32(_mm256_castsi256_si128(sum), _mm256_extracti128_si256(sum, 1));
 }
 
-__attribute__((target("avx2"))) void ColumnsAvx2(const FixedPixel* in, const int32_t* first, const int16_t* weights,
-                                                 int32_t taps, int32_t width, uint8_t* out) {
-    int32_t d = 0;
-    for (; d + 2 <= width; d += 2) {
-        const int16_t* w = weights + static_cast<size_t>(d) * taps;
-        FinishPairSse2(ColumnSum(in + first[d], w, taps), ColumnSum(in + first[d + 1], w + taps, taps), out + 4 * d);
+// Colour times 255 over alpha, rounded half up, in eight 32-bit lanes.
+__attribute__((target("avx2"))) __m256i Divide(__m256i numerator, __m256i denominator) {
+    const __m256 q = _mm256_div_ps(_mm256_mul_ps(_mm256_cvtepi32_ps(numerator), _mm256_set1_ps(255.0f)),
+                                   _mm256_cvtepi32_ps(denominator));
+    return _mm256_cvttps_epi32(_mm256_add_ps(q, _mm256_set1_ps(0.5f)));
+}
+
+// FinishPixel for four pixels at once, each step as FinishPairSse2 takes it
+// (which is FinishPixel's own, lane by lane).
+__attribute__((target("avx2"))) void FinishFourAvx2(const int32_t* sums, uint8_t* bgra) {
+    const __m256i round = _mm256_set1_epi32(kWeightOne / 2);
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i alphaLanes = _mm256_setr_epi16(0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0, -1);
+    const auto* in = reinterpret_cast<const __m256i*>(sums);
+    const __m256i first = _mm256_srai_epi32(_mm256_add_epi32(_mm256_loadu_si256(in), round), kWeightShift);
+    const __m256i second = _mm256_srai_epi32(_mm256_add_epi32(_mm256_loadu_si256(in + 1), round), kWeightShift);
+    // The packs interleave the halves: put the pixels back in order.
+    const __m256i value = _mm256_permute4x64_epi64(_mm256_packs_epi32(first, second), 0xD8);
+    __m256i alpha = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(value, 0xFF), 0xFF);
+    alpha = _mm256_min_epi16(_mm256_max_epi16(alpha, zero), _mm256_set1_epi16(kFixedOne));
+    const __m256i colour = _mm256_min_epi16(_mm256_max_epi16(value, zero), alpha);
+    const __m256i half = _mm256_set1_epi16(1 << (kFixedShift - 1));
+    const __m256i alpha8 = _mm256_srli_epi16(_mm256_add_epi16(alpha, half), kFixedShift);
+    const __m256i visible = _mm256_cmpgt_epi16(alpha8, zero);
+    const int opaque = _mm256_movemask_epi8(_mm256_cmpeq_epi16(alpha, _mm256_set1_epi16(kFixedOne)));
+    if (opaque == -1 || _mm256_movemask_epi8(visible) == 0) {
+        // All opaque: colour times 255 over 16320 is colour over 64, exactly,
+        // so the rounded division is a shift. All clear: zero.
+        __m256i straight = _mm256_and_si256(_mm256_srli_epi16(_mm256_add_epi16(colour, half), kFixedShift), visible);
+        straight = _mm256_permute4x64_epi64(_mm256_packus_epi16(straight, straight), 0x08);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(bgra), _mm256_castsi256_si128(straight));
+        return;
     }
-    if (d < width) {
-        alignas(16) int32_t sums[4];
-        _mm_store_si128(reinterpret_cast<__m128i*>(sums),
-                        ColumnSum(in + first[d], weights + static_cast<size_t>(d) * taps, taps));
-        FinishPixel(sums, out + 4 * d);
+    const __m256i divisor = _mm256_max_epi16(alpha, _mm256_set1_epi16(1));
+    const __m256i low = Divide(_mm256_unpacklo_epi16(colour, zero), _mm256_unpacklo_epi16(divisor, zero));
+    const __m256i high = Divide(_mm256_unpackhi_epi16(colour, zero), _mm256_unpackhi_epi16(divisor, zero));
+    __m256i straight = _mm256_packs_epi32(low, high);
+    straight = _mm256_or_si256(_mm256_andnot_si256(alphaLanes, straight), _mm256_and_si256(alphaLanes, alpha8));
+    straight = _mm256_and_si256(straight, visible);
+    const __m256i bytes = _mm256_permute4x64_epi64(_mm256_packus_epi16(straight, straight), 0x08);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(bgra), _mm256_castsi256_si128(bytes));
+}
+
+// The sums of a stretch of target pixels first, then their finishing, so
+// that the divisions of one pixel do not hold up the sums of the next.
+constexpr int32_t kStretch = 64;
+
+template <int32_t Taps>
+__attribute__((target("avx2"))) void ColumnsAvx2Taps(const FixedPixel* in, const int32_t* first,
+                                                     const int16_t* pairs, int32_t taps, int32_t width,
+                                                     uint8_t* out) {
+    const size_t stride = static_cast<size_t>(taps) * 4;
+    alignas(32) int32_t sums[kStretch * 4];
+    for (int32_t start = 0; start < width; start += kStretch) {
+        const int32_t n = std::min(kStretch, width - start);
+        for (int32_t d = 0; d < n; ++d)
+            _mm_store_si128(reinterpret_cast<__m128i*>(sums + 4 * d),
+                            ColumnSum<Taps>(in + first[start + d], pairs + (start + d) * stride, taps));
+        int32_t d = 0;
+        for (; d + 4 <= n; d += 4)
+            FinishFourAvx2(sums + 4 * d, out + 4 * (start + d));
+        for (; d < n; ++d)
+            FinishPixel(sums + 4 * d, out + 4 * (start + d));
+    }
+}
+
+__attribute__((target("avx2"))) void ColumnsAvx2(const FixedPixel* in, const int32_t* first, const int16_t* pairs,
+                                                 int32_t taps, int32_t width, uint8_t* out) {
+    switch (taps) {
+    case 4: return ColumnsAvx2Taps<4>(in, first, pairs, taps, width, out);
+    case 8: return ColumnsAvx2Taps<8>(in, first, pairs, taps, width, out);
+    case 12: return ColumnsAvx2Taps<12>(in, first, pairs, taps, width, out);
+    case 16: return ColumnsAvx2Taps<16>(in, first, pairs, taps, width, out);
+    default: return ColumnsAvx2Taps<0>(in, first, pairs, taps, width, out);
     }
 }
 

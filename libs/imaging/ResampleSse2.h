@@ -21,14 +21,22 @@ inline void FinishPairSse2(__m128i first, __m128i second, uint8_t* bgra) {
     __m128i alpha = _mm_shufflehi_epi16(_mm_shufflelo_epi16(value, 0xFF), 0xFF);
     alpha = _mm_min_epi16(_mm_max_epi16(alpha, zero), _mm_set1_epi16(kFixedOne));
     const __m128i colour = _mm_min_epi16(_mm_max_epi16(value, zero), alpha);
-    const __m128i alpha8 = _mm_srli_epi16(_mm_add_epi16(alpha, _mm_set1_epi16(1 << (kFixedShift - 1))), kFixedShift);
+    const __m128i half = _mm_set1_epi16(1 << (kFixedShift - 1));
+    const __m128i alpha8 = _mm_srli_epi16(_mm_add_epi16(alpha, half), kFixedShift);
     const __m128i visible = _mm_cmpgt_epi16(alpha8, zero);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi16(alpha, _mm_set1_epi16(kFixedOne))) == 0xFFFF ||
+        _mm_movemask_epi8(visible) == 0) {
+        // All opaque: colour times 255 over 16320 is colour over 64, exactly,
+        // so the rounded division is a shift. All clear: zero.
+        const __m128i straight = _mm_and_si128(_mm_srli_epi16(_mm_add_epi16(colour, half), kFixedShift), visible);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(bgra), _mm_packus_epi16(straight, straight));
+        return;
+    }
     const __m128i divisor = _mm_max_epi16(alpha, _mm_set1_epi16(1));
-    const __m128 scale = _mm_set1_ps(255.0f);
-    const __m128 half = _mm_set1_ps(0.5f);
-    const auto divide = [&](__m128i numerator, __m128i denominator) {
-        const __m128 q = _mm_div_ps(_mm_mul_ps(_mm_cvtepi32_ps(numerator), scale), _mm_cvtepi32_ps(denominator));
-        return _mm_cvttps_epi32(_mm_add_ps(q, half));
+    const auto divide = [](__m128i numerator, __m128i denominator) {
+        const __m128 q = _mm_div_ps(_mm_mul_ps(_mm_cvtepi32_ps(numerator), _mm_set1_ps(255.0f)),
+                                    _mm_cvtepi32_ps(denominator));
+        return _mm_cvttps_epi32(_mm_add_ps(q, _mm_set1_ps(0.5f)));
     };
     const __m128i low = divide(_mm_unpacklo_epi16(colour, zero), _mm_unpacklo_epi16(divisor, zero));
     const __m128i high = divide(_mm_unpackhi_epi16(colour, zero), _mm_unpackhi_epi16(divisor, zero));

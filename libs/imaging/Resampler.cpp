@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 
 namespace imaging {
@@ -51,6 +52,34 @@ void VerticalPass(const ResampleKernels& kernels, RowAt&& rowAt, int32_t first, 
         rowWeights.push_back(0);
     }
     kernels.rows(rows.data(), rowWeights.data(), static_cast<int32_t>(rows.size()), width, out);
+}
+
+// Icons of one set are made from pictures of a few sizes: the weight tables
+// of the last few axes a thread filtered are kept for the next picture.
+constexpr size_t kCachedTables = 8;
+constexpr size_t kLargestCachedTable = size_t{64} << 10;
+
+std::shared_ptr<const FixedAxisWeights> WeightsFor(int32_t pixels, double extent, int32_t target) {
+    struct Entry {
+        int32_t pixels;
+        double extent;
+        int32_t target;
+        std::shared_ptr<const FixedAxisWeights> table;
+    };
+    thread_local std::vector<Entry> cache;
+    thread_local size_t next = 0;
+    for (const Entry& entry : cache)
+        if (entry.pixels == pixels && entry.extent == extent && entry.target == target)
+            return entry.table;
+    auto table = std::make_shared<const FixedAxisWeights>(MakeFixedAxisWeights(pixels, extent, target));
+    if (table->pairs.size() * sizeof(int16_t) > kLargestCachedTable)
+        return table;
+    Entry entry{pixels, extent, target, table};
+    if (cache.size() < kCachedTables)
+        cache.push_back(std::move(entry));
+    else
+        cache[next++ % kCachedTables] = std::move(entry);
+    return table;
 }
 
 // Halvings of one axis while what is left to shrink is 3 or more.
@@ -172,10 +201,10 @@ void Resampler::Filter(const PixelTarget& target, const Reduction& reduction) {
                                                                                 : FullLevel();
     const int32_t width = level ? level->width : source_.width;
     const int32_t height = level ? level->height : source_.height;
-    const FixedAxisWeights columns =
-        MakeFixedAxisWeights(width, level ? level->extentX : source_.width, target.width);
-    const FixedAxisWeights rows =
-        MakeFixedAxisWeights(height, level ? level->extentY : source_.height, target.height);
+    const auto columnTable = WeightsFor(width, level ? level->extentX : source_.width, target.width);
+    const auto rowTable = WeightsFor(height, level ? level->extentY : source_.height, target.height);
+    const FixedAxisWeights& columns = *columnTable;
+    const FixedAxisWeights& rows = *rowTable;
 
     // The horizontal pass reads up to three padding pixels past the row.
     std::vector<FixedPixel> between(static_cast<size_t>(width) + 3, FixedPixel{});
@@ -186,7 +215,7 @@ void Resampler::Filter(const PixelTarget& target, const Reduction& reduction) {
         for (int32_t y = 0; y < target.height; ++y, weights += rows.taps) {
             VerticalPass(*kernels_, rowAt, rows.first[y], weights, rows.taps, width, taps, tapWeights,
                          between.data());
-            kernels_->columns(between.data(), columns.first.data(), columns.weights.data(), columns.taps,
+            kernels_->columns(between.data(), columns.first.data(), columns.pairs.data(), columns.taps,
                               target.width, target.row(y));
         }
     };
