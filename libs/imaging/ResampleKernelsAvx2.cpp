@@ -110,7 +110,7 @@ __attribute__((target("avx2"))) __m128i ColumnSum(const FixedPixel* in, const in
 }
 
 // Colour times 255 over alpha, rounded half up, in eight 32-bit lanes.
-__attribute__((target("avx2"))) __m256i Divide(__m256i numerator, __m256i denominator) {
+__attribute__((target("avx2"), always_inline)) inline __m256i Divide(__m256i numerator, __m256i denominator) {
     const __m256 q = _mm256_div_ps(_mm256_mul_ps(_mm256_cvtepi32_ps(numerator), _mm256_set1_ps(255.0f)),
                                    _mm256_cvtepi32_ps(denominator));
     return _mm256_cvttps_epi32(_mm256_add_ps(q, _mm256_set1_ps(0.5f)));
@@ -118,7 +118,7 @@ __attribute__((target("avx2"))) __m256i Divide(__m256i numerator, __m256i denomi
 
 // FinishPixel for four pixels at once, each step as FinishPairSse2 takes it
 // (which is FinishPixel's own, lane by lane).
-__attribute__((target("avx2"))) void FinishFourAvx2(const int32_t* sums, uint8_t* bgra) {
+__attribute__((target("avx2"), always_inline)) inline void FinishFourAvx2(const int32_t* sums, uint8_t* bgra) {
     const __m256i round = _mm256_set1_epi32(kWeightOne / 2);
     const __m256i zero = _mm256_setzero_si256();
     const __m256i alphaLanes = _mm256_setr_epi16(0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0, -1);
