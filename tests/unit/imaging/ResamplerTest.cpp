@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <utility>
 #include <vector>
@@ -329,4 +330,31 @@ TEST(ResamplerReduction, OneAxisKeepsOnlyTheReducedLevel) {
         // up to 256 can still use (2^20 / 2^11 = 512 < 3 x 256 <= 1024).
         EXPECT_EQ(resampler.levelBytes(), 128u * 8u + 512u * 16u) << (wide ? "wide" : "tall");
     }
+}
+
+// Block sums of the picture serve every size that reduces the same axis
+// further: a size comes out the same whether it summed the picture itself or
+// took the finer sums another size left, and whether a one-pixel-wide
+// picture's column was read as one run or row by row (rows apart in memory).
+TEST(ResamplerReduction, SharedBlockSumsGiveWhatEachSizeSumsAlone) {
+    const int32_t length = 300000;  // too tall to be held premultiplied whole
+    const Picture tall = MakePattern(Pattern::PartialAlpha, 1, length, 6);
+    const auto alone = [](imaging::PixelView view, int32_t edge) {
+        Resampler resampler(view);
+        Picture out(edge, edge);
+        EXPECT_TRUE(resampler.Resample(out.target()));
+        return out.bgra;
+    };
+    Resampler shared(tall.view());
+    for (int32_t edge : {600, 16, 48, 256}) {  // 600 sums blocks of 2^8, the rest alone 2^9
+        Picture out(edge, edge);
+        ASSERT_TRUE(shared.Resample(out.target()));
+        EXPECT_EQ(out.bgra, alone(tall.view(), edge)) << edge;
+    }
+    std::vector<uint8_t> spread(static_cast<size_t>(length) * 8, 0xEE);  // every other pixel in memory
+    for (int32_t y = 0; y < length; ++y)
+        std::copy_n(tall.at(0, y), 4, spread.data() + static_cast<size_t>(y) * 8);
+    const imaging::PixelView apart{spread.data(), 1, length, 8};
+    for (int32_t edge : {16, 256})
+        EXPECT_EQ(alone(apart, edge), alone(tall.view(), edge)) << edge;
 }
