@@ -11,6 +11,7 @@ constexpr double kKeysA = -0.5;
 constexpr double kKernelRadius = 2.0;
 // Below this sum the taps inside the picture carry no usable weight.
 constexpr double kSmallestWeightSum = 1e-9;
+constexpr int32_t kFixedWeightOne = 1 << 14;
 
 } // namespace
 
@@ -60,6 +61,57 @@ AxisWeights MakeAxisWeights(int32_t sourcePixels, double sourceExtent, int32_t t
         float* out = &table.weights[static_cast<size_t>(d) * table.taps];
         for (int32_t k = 0; k < n; ++k)
             out[lo - start + k] = static_cast<float>(w[k] / sum);
+    }
+    return table;
+}
+
+FixedAxisWeights MakeFixedAxisWeights(int32_t sourcePixels, double sourceExtent, int32_t targetPixels) {
+    const AxisWeights exact = MakeAxisWeights(sourcePixels, sourceExtent, targetPixels);
+    std::vector<int16_t> rounded(exact.weights.size());
+    // The widest run of nonzero weights decides the taps, not the kernel's
+    // bound, which leaves zeros at the ends of most windows.
+    int32_t used = 1;
+    for (int32_t d = 0; d < targetPixels; ++d) {
+        const float* in = &exact.weights[static_cast<size_t>(d) * exact.taps];
+        int16_t* out = &rounded[static_cast<size_t>(d) * exact.taps];
+        int32_t sum = 0;
+        int32_t largest = 0;
+        for (int32_t k = 0; k < exact.taps; ++k) {
+            out[k] = static_cast<int16_t>(std::floor(static_cast<double>(in[k]) * kFixedWeightOne + 0.5));
+            sum += out[k];
+            largest = out[k] > out[largest] ? k : largest;
+        }
+        // What rounding lost or gained goes to the largest weight, where it
+        // matters least.
+        out[largest] = static_cast<int16_t>(out[largest] + kFixedWeightOne - sum);
+        int32_t begin = 0, end = exact.taps;
+        while (out[begin] == 0)
+            ++begin;
+        while (out[end - 1] == 0)
+            --end;
+        used = std::max(used, end - begin);
+    }
+    FixedAxisWeights table;
+    table.taps = (used + 3) / 4 * 4;
+    table.first.resize(targetPixels);
+    table.weights.assign(static_cast<size_t>(targetPixels) * table.taps, 0);
+    table.pairs.assign(static_cast<size_t>(targetPixels) * table.taps * 4, 0);
+    for (int32_t d = 0; d < targetPixels; ++d) {
+        const int16_t* in = &rounded[static_cast<size_t>(d) * exact.taps];
+        int32_t begin = 0;
+        while (in[begin] == 0)
+            ++begin;
+        // The window stays inside the picture as far as the used taps go.
+        const int32_t start = std::min(exact.first[d] + begin, sourcePixels - used);
+        table.first[d] = start;
+        int16_t* out = &table.weights[static_cast<size_t>(d) * table.taps];
+        for (int32_t k = begin; k < exact.taps; ++k)
+            if (in[k] != 0)
+                out[exact.first[d] + k - start] = in[k];
+        int16_t* pairs = &table.pairs[static_cast<size_t>(d) * table.taps * 4];
+        for (int32_t k = 0; k < table.taps; ++k)
+            for (int32_t copy = 0; copy < 4; ++copy)
+                pairs[(k / 2) * 8 + copy * 2 + k % 2] = out[k];
     }
     return table;
 }

@@ -26,4 +26,18 @@ struct AxisWeights {
 // kernel is widened by the scale factor. Throws std::bad_alloc.
 AxisWeights MakeAxisWeights(int32_t sourcePixels, double sourceExtent, int32_t targetPixels);
 
+// The same weights in signed 14-bit fixed point, each target pixel's summing
+// to exactly 1 << 14, so a flat picture stays flat. `taps` is the widest run
+// of nonzero weights rounded up to a multiple of four, the rest 0, for the
+// vector loops: target pixel d reads up to first[d] + taps - 1, at most three
+// pixels past the end. `pairs` holds the same weights as the multiply-adds
+// take them: each two taps' weights four times over (16 bytes per two taps).
+struct FixedAxisWeights {
+    int32_t taps = 0;
+    std::vector<int32_t> first;
+    std::vector<int16_t> weights;
+    std::vector<int16_t> pairs;
+};
+FixedAxisWeights MakeFixedAxisWeights(int32_t sourcePixels, double sourceExtent, int32_t targetPixels);
+
 } // namespace imaging

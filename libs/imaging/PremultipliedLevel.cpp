@@ -1,129 +1,177 @@
 #include "libs/imaging/PremultipliedLevel.h"
 
 #include <algorithm>
-#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace imaging {
 
 namespace {
 
-const Vec4 kQuarter = {0.25f, 0.25f, 0.25f, 0.25f};
-const Vec4 kHalf = {0.5f, 0.5f, 0.5f, 0.5f};
+// Pixels premultiplied or summed at a time along a row: call overhead
+// spread thin, the scratch row small.
+constexpr int32_t kChunk = 2048;
 
-// One row of 2 x 2 box averages from two source rows (the same row twice for
-// an odd last row, which averages it alone); an odd last column is averaged
-// on its own too. `load(row, x)` yields a premultiplied source pixel.
-template <typename Row, typename Load>
-void HalveRows(Row upper, Row lower, int32_t columns, Load load, Vec4* out) {
+// One row of 2 x 2 box averages from two premultiplied rows (the same row
+// twice for an odd last row, which averages it alone); an odd last column is
+// averaged on its own. Every lane is 0..16320, so four of them add up within
+// 16 unsigned bits.
+void HalveRow(const FixedPixel* upper, const FixedPixel* lower, int32_t columns, FixedPixel* out) {
     const int32_t pairs = columns / 2;
-    for (int32_t i = 0; i < pairs; ++i)
-        out[i] = (load(upper, 2 * i) + load(upper, 2 * i + 1) + load(lower, 2 * i) + load(lower, 2 * i + 1)) *
-                 kQuarter;
+    int32_t i = 0;
+#if defined(__SSE2__)
+    const __m128i two = _mm_set1_epi16(2);
+    for (; i + 2 <= pairs; i += 2) {
+        const auto* u = reinterpret_cast<const __m128i*>(upper + 2 * i);
+        const auto* l = reinterpret_cast<const __m128i*>(lower + 2 * i);
+        const __m128i left = _mm_add_epi16(_mm_loadu_si128(u), _mm_loadu_si128(l));
+        const __m128i right = _mm_add_epi16(_mm_loadu_si128(u + 1), _mm_loadu_si128(l + 1));
+        const __m128i sum = _mm_add_epi16(_mm_unpacklo_epi64(left, right), _mm_unpackhi_epi64(left, right));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_srli_epi16(_mm_add_epi16(sum, two), 2));
+    }
+#endif
+    for (; i < pairs; ++i)
+        for (int c = 0; c < 4; ++c)
+            out[i].lane[c] = static_cast<int16_t>((upper[2 * i].lane[c] + upper[2 * i + 1].lane[c] +
+                                                   lower[2 * i].lane[c] + lower[2 * i + 1].lane[c] + 2) >> 2);
     if (pairs * 2 < columns)
-        out[pairs] = (load(upper, 2 * pairs) + load(lower, 2 * pairs)) * kHalf;
+        for (int c = 0; c < 4; ++c)
+            out[pairs].lane[c] = static_cast<int16_t>((upper[2 * pairs].lane[c] + lower[2 * pairs].lane[c] + 1) >> 1);
 }
 
-// Function objects rather than functions, so that the loads are inlined.
-constexpr auto LoadStraight = [](const uint8_t* row, int32_t x) { return LoadPremultiplied(row + 4 * x); };
-constexpr auto LoadFloat = [](const Vec4* row, int32_t x) { return row[x]; };
-
-PremultipliedLevel HalfOf(int32_t columns, int32_t rows, double extentX, double extentY) {
+PremultipliedLevel Allocate(int32_t width, int32_t height, double extentX, double extentY) {
     PremultipliedLevel out;
-    out.width = (columns + 1) / 2;
-    out.height = (rows + 1) / 2;
-    out.extentX = extentX / 2.0;
-    out.extentY = extentY / 2.0;
-    out.pixels.reset(new Vec4[static_cast<size_t>(out.width) * out.height]);
+    out.width = width;
+    out.height = height;
+    out.extentX = extentX;
+    out.extentY = extentY;
+    out.pixels.reset(new FixedPixel[static_cast<size_t>(width) * height]);
     return out;
 }
 
-Vec4* RowOf(PremultipliedLevel& level, int32_t y) { return level.pixels.get() + static_cast<size_t>(y) * level.width; }
+PremultipliedLevel HalfOf(int32_t columns, int32_t rows, double extentX, double extentY) {
+    return Allocate((columns + 1) / 2, (rows + 1) / 2, extentX / 2.0, extentY / 2.0);
+}
+
+FixedPixel* RowOf(PremultipliedLevel& level, int32_t y) {
+    return level.pixels.get() + static_cast<size_t>(y) * level.width;
+}
 
 // The rows of the next level down: 2y and 2y + 1, or 2y twice at an odd end.
 int32_t LowerRow(int32_t y, int32_t rows) { return 2 * y + 1 < rows ? 2 * y + 1 : 2 * y; }
 
-// Box averages of `block` consecutive pixels of one axis; `rowAt(y)` gives a
-// row and `load(row, x)` a premultiplied pixel of the picture being reduced.
-template <typename RowAt, typename Load>
-PremultipliedLevel ReduceAxis(RowAt rowAt, Load load, int32_t columns, int32_t rows, double extentX,
-                              double extentY, bool acrossX, int32_t halvings) {
-    const int64_t block = int64_t{1} << halvings;
-    const auto reduced = [block](int32_t pixels) { return static_cast<int32_t>((pixels + block - 1) / block); };
-    PremultipliedLevel out;
-    out.width = acrossX ? reduced(columns) : columns;
-    out.height = acrossX ? rows : reduced(rows);
-    out.extentX = acrossX ? extentX / static_cast<double>(block) : extentX;
-    out.extentY = acrossX ? extentY : extentY / static_cast<double>(block);
-    out.pixels.reset(new Vec4[static_cast<size_t>(out.width) * out.height]);
-    if (acrossX) {
-        for (int32_t y = 0; y < rows; ++y) {
-            const auto in = rowAt(y);
-            Vec4* row = RowOf(out, y);
-            for (int32_t i = 0; i < out.width; ++i) {
-                const int64_t start = i * block;
-                const int64_t end = std::min<int64_t>(start + block, columns);
-                Vec4 sum = load(in, static_cast<int32_t>(start));
-                for (int64_t x = start + 1; x < end; ++x)
-                    sum += load(in, static_cast<int32_t>(x));
-                row[i] = sum * Splat(1.0f / static_cast<float>(end - start));
+// Source rows 2y and the one below halved into `out`, premultiplied on the way.
+void HalveStraightRow(const PixelView& source, int32_t y, const ResampleKernels& kernels, FixedPixel* upper,
+                      FixedPixel* lower, FixedPixel* out) {
+    kernels.premultiply(source.row(2 * y), source.width, upper);
+    const int32_t below = LowerRow(y, source.height);
+    if (below != 2 * y)
+        kernels.premultiply(source.row(below), source.width, lower);
+    HalveRow(upper, below != 2 * y ? lower : upper, source.width, out);
+}
+
+// `n` consecutive pixels added to one block's four sums.
+void SumRun(const FixedPixel* pixels, int32_t n, uint32_t* sums) {
+    uint32_t total[4] = {0, 0, 0, 0};
+    int32_t i = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    __m128i even = zero;
+    __m128i odd = zero;
+    for (; i + 2 <= n; i += 2) {
+        const __m128i two = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + i));
+        even = _mm_add_epi32(even, _mm_unpacklo_epi16(two, zero));
+        odd = _mm_add_epi32(odd, _mm_unpackhi_epi16(two, zero));
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(total), _mm_add_epi32(even, odd));
+#endif
+    for (; i < n; ++i)
+        for (int c = 0; c < 4; ++c)
+            total[c] += static_cast<uint32_t>(pixels[i].lane[c]);
+    for (int c = 0; c < 4; ++c)
+        sums[c] += total[c];
+}
+
+// Each of `n` pixels added to its own four sums.
+void AddRow(const FixedPixel* pixels, int32_t n, uint32_t* sums) {
+    for (int32_t i = 0; i < n; ++i)
+        for (int c = 0; c < 4; ++c)
+            sums[4 * i + c] += static_cast<uint32_t>(pixels[i].lane[c]);
+}
+
+// `fetch(y, x, n, scratch)` gives pixels x .. x + n - 1 of row y, premultiplied.
+template <typename Fetch>
+AxisSums Sum(Fetch fetch, int32_t columns, int32_t rows, double extentX, double extentY, bool acrossX,
+             int32_t blockLog) {
+    AxisSums out;
+    out.acrossX = acrossX;
+    out.blockLog = blockLog;
+    out.length = acrossX ? columns : rows;
+    out.across = acrossX ? rows : columns;
+    out.blocks = static_cast<int32_t>((int64_t{out.length} + (int64_t{1} << blockLog) - 1) >> blockLog);
+    out.extentX = extentX;
+    out.extentY = extentY;
+    out.sums.assign(static_cast<size_t>(out.blocks) * out.across * 4, 0);
+    std::vector<FixedPixel> scratch(std::min(columns, kChunk));
+    for (int32_t y = 0; y < rows; ++y)
+        for (int32_t x = 0; x < columns; x += kChunk) {
+            const int32_t n = std::min(kChunk, columns - x);
+            const FixedPixel* pixels = fetch(y, x, n, scratch.data());
+            if (!acrossX) {
+                AddRow(pixels, n, out.at(x, y >> blockLog));
+                continue;
+            }
+            for (int32_t at = x; at < x + n;) {
+                const int32_t block = at >> blockLog;
+                const int32_t end = std::min(x + n, static_cast<int32_t>(std::min<int64_t>(
+                                                        (int64_t{block} + 1) << blockLog, columns)));
+                SumRun(pixels + (at - x), end - at, out.at(y, block));
+                at = end;
             }
         }
-        return out;
-    }
-    for (int32_t i = 0; i < out.height; ++i) {
-        const int64_t start = i * block;
-        const int64_t end = std::min<int64_t>(start + block, rows);
-        Vec4* row = RowOf(out, i);
-        const auto first = rowAt(static_cast<int32_t>(start));
-        for (int32_t x = 0; x < columns; ++x)
-            row[x] = load(first, x);
-        for (int64_t y = start + 1; y < end; ++y) {
-            const auto in = rowAt(static_cast<int32_t>(y));
-            for (int32_t x = 0; x < columns; ++x)
-                row[x] += load(in, x);
-        }
-        const Vec4 scale = Splat(1.0f / static_cast<float>(end - start));
-        for (int32_t x = 0; x < columns; ++x)
-            row[x] *= scale;
-    }
+    return out;
+}
+
+// A picture one pixel wide, its rows one after another, is summed down its
+// column as a single row: runs of pixels instead of a pass per row.
+template <typename Fetch>
+AxisSums SumAxis(Fetch fetch, bool contiguousColumn, int32_t columns, int32_t rows, double extentX, double extentY,
+                 bool acrossX, int32_t blockLog) {
+    if (acrossX || columns != 1 || !contiguousColumn)
+        return Sum(fetch, columns, rows, extentX, extentY, acrossX, blockLog);
+    const auto down = [&fetch](int32_t, int32_t x, int32_t n, FixedPixel* scratch) {
+        return fetch(-1, x, n, scratch);
+    };
+    AxisSums out = Sum(down, rows, 1, extentX, extentY, true, blockLog);
+    out.acrossX = false;  // one column: both layouts are the same
     return out;
 }
 
 } // namespace
 
-PremultipliedLevel ReduceAxisStraight(const PixelView& source, bool acrossX, int32_t halvings) {
-    return ReduceAxis([&source](int32_t y) { return source.row(y); }, LoadStraight, source.width, source.height,
-                      source.width, source.height, acrossX, halvings);
-}
-
-PremultipliedLevel ReduceAxisLevel(const PremultipliedLevel& level, bool acrossX, int32_t halvings) {
-    return ReduceAxis([&level](int32_t y) { return level.row(y); }, LoadFloat, level.width, level.height,
-                      level.extentX, level.extentY, acrossX, halvings);
-}
-
-PremultipliedLevel HalveStraight(const PixelView& source) {
+PremultipliedLevel HalveStraight(const PixelView& source, const ResampleKernels& kernels) {
     PremultipliedLevel out = HalfOf(source.width, source.height, source.width, source.height);
+    std::vector<FixedPixel> upper(source.width), lower(source.width);
     for (int32_t y = 0; y < out.height; ++y)
-        HalveRows(source.row(2 * y), source.row(LowerRow(y, source.height)), source.width, LoadStraight,
-                  RowOf(out, y));
+        HalveStraightRow(source, y, kernels, upper.data(), lower.data(), RowOf(out, y));
     return out;
 }
 
-PremultipliedLevel QuarterStraight(const PixelView& source) {
+PremultipliedLevel QuarterStraight(const PixelView& source, const ResampleKernels& kernels) {
     const int32_t halfWidth = (source.width + 1) / 2;
     const int32_t halfHeight = (source.height + 1) / 2;
     PremultipliedLevel out = HalfOf(halfWidth, halfHeight, source.width / 2.0, source.height / 2.0);
-    std::vector<Vec4> upper(halfWidth), lower(halfWidth);
+    std::vector<FixedPixel> upper(source.width), lower(source.width);
+    std::vector<FixedPixel> halfUpper(halfWidth), halfLower(halfWidth);
     for (int32_t y = 0; y < out.height; ++y) {
         const int32_t r0 = 2 * y;
         const int32_t r1 = LowerRow(y, halfHeight);
-        HalveRows(source.row(2 * r0), source.row(LowerRow(r0, source.height)), source.width, LoadStraight,
-                  upper.data());
+        HalveStraightRow(source, r0, kernels, upper.data(), lower.data(), halfUpper.data());
         if (r1 != r0)
-            HalveRows(source.row(2 * r1), source.row(LowerRow(r1, source.height)), source.width, LoadStraight,
-                      lower.data());
-        const Vec4* second = r1 != r0 ? lower.data() : upper.data();
-        HalveRows(static_cast<const Vec4*>(upper.data()), second, halfWidth, LoadFloat, RowOf(out, y));
+            HalveStraightRow(source, r1, kernels, upper.data(), lower.data(), halfLower.data());
+        HalveRow(halfUpper.data(), r1 != r0 ? halfLower.data() : halfUpper.data(), halfWidth, RowOf(out, y));
     }
     return out;
 }
@@ -131,19 +179,57 @@ PremultipliedLevel QuarterStraight(const PixelView& source) {
 PremultipliedLevel HalveLevel(const PremultipliedLevel& level) {
     PremultipliedLevel out = HalfOf(level.width, level.height, level.extentX, level.extentY);
     for (int32_t y = 0; y < out.height; ++y)
-        HalveRows(level.row(2 * y), level.row(LowerRow(y, level.height)), level.width, LoadFloat, RowOf(out, y));
+        HalveRow(level.row(2 * y), level.row(LowerRow(y, level.height)), level.width, RowOf(out, y));
     return out;
 }
 
 PremultipliedLevel PremultiplyStraight(const PixelView& source, const ResampleKernels& kernels) {
-    PremultipliedLevel out;
-    out.width = source.width;
-    out.height = source.height;
-    out.extentX = source.width;
-    out.extentY = source.height;
-    out.pixels.reset(new Vec4[static_cast<size_t>(out.width) * out.height]);
+    PremultipliedLevel out = Allocate(source.width, source.height, source.width, source.height);
     for (int32_t y = 0; y < source.height; ++y)
         kernels.premultiply(source.row(y), source.width, RowOf(out, y));
+    return out;
+}
+
+AxisSums SumStraight(const PixelView& source, bool acrossX, int32_t blockLog, const ResampleKernels& kernels) {
+    const auto fetch = [&source, &kernels](int32_t y, int32_t x, int32_t n, FixedPixel* scratch) {
+        // y < 0: the picture's one column, rows read as one run.
+        kernels.premultiply(y < 0 ? source.bgra + 4 * static_cast<ptrdiff_t>(x) : source.row(y) + 4 * x, n, scratch);
+        return static_cast<const FixedPixel*>(scratch);
+    };
+    return SumAxis(fetch, source.stride == 4, source.width, source.height, source.width, source.height, acrossX,
+                   blockLog);
+}
+
+AxisSums SumLevel(const PremultipliedLevel& level, bool acrossX, int32_t blockLog) {
+    const auto fetch = [&level](int32_t y, int32_t x, int32_t, FixedPixel*) {
+        return y < 0 ? level.pixels.get() + x : level.row(y) + x;
+    };
+    return SumAxis(fetch, true, level.width, level.height, level.extentX, level.extentY, acrossX, blockLog);
+}
+
+PremultipliedLevel ReduceSums(const AxisSums& sums, int32_t halvings) {
+    const int64_t block = int64_t{1} << halvings;
+    const int64_t group = int64_t{1} << (halvings - sums.blockLog);
+    const auto reduced = static_cast<int32_t>((sums.length + block - 1) / block);
+    const double scale = static_cast<double>(block);
+    PremultipliedLevel out = sums.acrossX
+                                 ? Allocate(reduced, sums.across, sums.extentX / scale, sums.extentY)
+                                 : Allocate(sums.across, reduced, sums.extentX, sums.extentY / scale);
+    for (int32_t line = 0; line < sums.across; ++line)
+        for (int32_t i = 0; i < reduced; ++i) {
+            uint64_t total[4] = {0, 0, 0, 0};
+            const int64_t end = std::min<int64_t>((i + 1) * group, sums.blocks);
+            for (int64_t b = i * group; b < end; ++b) {
+                const uint32_t* s = sums.at(line, static_cast<int32_t>(b));
+                for (int c = 0; c < 4; ++c)
+                    total[c] += s[c];
+            }
+            const int64_t count = std::min<int64_t>(block, sums.length - i * block);
+            FixedPixel& pixel = sums.acrossX ? RowOf(out, line)[i] : RowOf(out, i)[line];
+            for (int c = 0; c < 4; ++c)
+                pixel.lane[c] = static_cast<int16_t>(count == block ? (total[c] + block / 2) >> halvings
+                                                                    : (total[c] + count / 2) / count);
+        }
     return out;
 }
 

@@ -1,6 +1,11 @@
 #include "libs/imaging/ResampleKernels.h"
 
 #include <algorithm>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include "libs/imaging/ResampleSse2.h"
+#endif
 
 namespace imaging {
 
@@ -8,66 +13,57 @@ namespace imaging {
 const ResampleKernels& Avx2Kernels();
 #endif
 
-namespace {
-
-// Plain scalar code, lane by lane, in the order the vector versions use.
-
-void PremultiplyPortable(const uint8_t* bgra, int32_t width, Vec4* out) {
-    for (int32_t x = 0; x < width; ++x) {
-        const uint8_t* in = bgra + 4 * x;
-        const float alpha = in[3];
-        for (int c = 0; c < 4; ++c) {
-            const float perAlpha = c < 3 ? 1.0f / 255.0f : 0.0f;
-            const float alphaLane = c < 3 ? 0.0f : 1.0f;
-            out[x][c] = static_cast<float>(in[c]) * (alpha * perAlpha + alphaLane);
-        }
-    }
-}
-
-void RowGroupPortable(const Vec4* const* rows, const float* weights, int32_t width, bool accumulate, Vec4* out) {
-    for (int32_t x = 0; x < width; ++x)
-        for (int c = 0; c < 4; ++c) {
-            const float near = rows[0][x][c] * weights[0] + rows[1][x][c] * weights[1];
-            const float far = rows[2][x][c] * weights[2] + rows[3][x][c] * weights[3];
-            out[x][c] = accumulate ? out[x][c] + (near + far) : near + far;
-        }
-}
-
-void StoreStraightPortable(const float* premultiplied, uint8_t* bgra) {
-    const float alpha = std::min(premultiplied[3], 255.0f);
-    if (!(alpha >= 0.5f)) {
-        bgra[0] = bgra[1] = bgra[2] = bgra[3] = 0;
+void FinishPixel(const int32_t* sums, uint8_t* bgra) {
+    int32_t value[4];
+    for (int c = 0; c < 4; ++c)
+        value[c] = (sums[c] + kWeightOne / 2) >> kWeightShift;
+    const int32_t alpha = std::clamp(value[3], 0, kFixedOne);
+    const int32_t alpha8 = (alpha + (1 << (kFixedShift - 1))) >> kFixedShift;
+    if (alpha8 == 0) {
+        std::memset(bgra, 0, 4);
         return;
     }
-    const float unscale = 255.0f / alpha;
-    for (int c = 0; c < 4; ++c) {
-        float v = c < 3 ? premultiplied[c] * unscale + 0.0f : premultiplied[c] * 0.0f + alpha;
-        v = v < 0.0f ? 0.0f : v;
-        v = v > 255.0f ? 255.0f : v;
-        bgra[c] = static_cast<uint8_t>(static_cast<int32_t>(v + 0.5f));
+    for (int c = 0; c < 3; ++c) {
+        const int32_t colour = std::clamp(value[c], 0, alpha);
+        const float q = static_cast<float>(colour * 255) / static_cast<float>(alpha);
+        bgra[c] = static_cast<uint8_t>(static_cast<int32_t>(q + 0.5f));
     }
+    bgra[3] = static_cast<uint8_t>(alpha8);
 }
 
-void ColumnsPortable(const Vec4* in, const int32_t* first, const float* weights, int32_t taps, int32_t width,
-                     uint8_t* out) {
+namespace {
+
+void PremultiplyPortable(const uint8_t* bgra, int32_t width, FixedPixel* out) {
+    for (int32_t x = 0; x < width; ++x)
+        out[x] = Premultiply(bgra + 4 * x);
+}
+
+// Rounded back to 14 bits and saturated to 16, as the vector packs do.
+int16_t RoundSum(int32_t sum) {
+    return static_cast<int16_t>(std::clamp((sum + kWeightOne / 2) >> kWeightShift, -32768, 32767));
+}
+
+void RowsPortable(const FixedPixel* const* rows, const int16_t* weights, int32_t taps, int32_t width,
+                  FixedPixel* out) {
+    for (int32_t x = 0; x < width; ++x)
+        for (int c = 0; c < 4; ++c) {
+            int32_t sum = 0;
+            for (int32_t k = 0; k < taps; ++k)
+                sum += rows[k][x].lane[c] * weights[k];
+            out[x].lane[c] = RoundSum(sum);
+        }
+}
+
+void ColumnsPortable(const FixedPixel* in, const int32_t* first, const int16_t* pairs, int32_t taps,
+                     int32_t width, uint8_t* out) {
     for (int32_t d = 0; d < width; ++d) {
-        const Vec4* p = in + first[d];
-        const float* w = weights + static_cast<size_t>(d) * taps;
-        float even[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-        float odd[4] = {0.0f, 0.0f, 0.0f, 0.0f};
-        int32_t k = 0;
-        for (; k + 1 < taps; k += 2)
-            for (int c = 0; c < 4; ++c) {
-                even[c] += p[k][c] * w[k];
-                odd[c] += p[k + 1][c] * w[k + 1];
-            }
-        if (k < taps)
+        const FixedPixel* p = in + first[d];
+        const int16_t* w = pairs + static_cast<size_t>(d) * taps * 4;
+        int32_t sums[4] = {0, 0, 0, 0};
+        for (int32_t k = 0; k < taps; ++k)
             for (int c = 0; c < 4; ++c)
-                even[c] += p[k][c] * w[k];
-        float sum[4];
-        for (int c = 0; c < 4; ++c)
-            sum[c] = even[c] + odd[c];
-        StoreStraightPortable(sum, out + 4 * d);
+                sums[c] += p[k].lane[c] * w[(k / 2) * 8 + k % 2];
+        FinishPixel(sums, out + 4 * d);
     }
 }
 
@@ -76,48 +72,124 @@ void MaskPortable(const uint8_t* bgra, size_t pixels, uint8_t opaqueFrom, uint8_
         transparent[i] = bgra[4 * i + 3] < opaqueFrom ? 1 : 0;
 }
 
-constexpr ResampleKernels kPortable = {PremultiplyPortable, RowGroupPortable, ColumnsPortable, MaskPortable};
+constexpr ResampleKernels kPortable = {PremultiplyPortable, RowsPortable, ColumnsPortable, MaskPortable};
 
 #if defined(__SSE2__)
 
-// One pixel per register: the compiler's vector extensions are SSE2 here.
-
-void PremultiplySse2(const uint8_t* bgra, int32_t width, Vec4* out) {
-    for (int32_t x = 0; x < width; ++x)
-        out[x] = LoadPremultiplied(bgra + 4 * x);
+// Two pixels of 16-bit lanes: colour times alpha, scaled as Premultiply does.
+__m128i PremultiplyPair(__m128i straight) {
+    const __m128i alphaLanes = _mm_setr_epi16(0, 0, 0, -1, 0, 0, 0, -1);
+    const __m128i alpha = _mm_shufflehi_epi16(_mm_shufflelo_epi16(straight, 0xFF), 0xFF);
+    const __m128i product = _mm_add_epi16(_mm_mullo_epi16(straight, alpha), _mm_set1_epi16(2));
+    const __m128i colour = _mm_mulhi_epu16(product, _mm_set1_epi16(static_cast<int16_t>(kPremultiplyFactor)));
+    return _mm_or_si128(_mm_andnot_si128(alphaLanes, colour),
+                        _mm_and_si128(alphaLanes, _mm_slli_epi16(straight, kFixedShift)));
 }
 
-template <bool Accumulate>
-void RowGroupVec4(const Vec4* const* rows, const float* weights, int32_t width, Vec4* out) {
-    const Vec4 w0 = Splat(weights[0]), w1 = Splat(weights[1]), w2 = Splat(weights[2]), w3 = Splat(weights[3]);
-    for (int32_t x = 0; x < width; ++x) {
-        const Vec4 sum = (rows[0][x] * w0 + rows[1][x] * w1) + (rows[2][x] * w2 + rows[3][x] * w3);
-        out[x] = Accumulate ? out[x] + sum : sum;
+void PremultiplySse2(const uint8_t* bgra, int32_t width, FixedPixel* out) {
+    const __m128i zero = _mm_setzero_si128();
+    int32_t x = 0;
+    for (; x + 4 <= width; x += 4) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bgra + 4 * x));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), PremultiplyPair(_mm_unpacklo_epi8(bytes, zero)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x + 2), PremultiplyPair(_mm_unpackhi_epi8(bytes, zero)));
+    }
+    PremultiplyPortable(bgra + 4 * x, width - x, out + x);
+}
+
+// Taps in pairs: a pair's two rows interleaved lane by lane meet their two
+// weights in one multiply-add. Up to 16 taps the count is a constant of the
+// loop, which is then unrolled with the rows and weights in registers;
+// longer kernels (only without the box) take the portable loop, which gives
+// the same sums.
+constexpr int32_t kUnrolledTaps = 16;
+
+int32_t PairOf(const int16_t* weights) {
+    int32_t pair;
+    std::memcpy(&pair, weights, 4);
+    return pair;
+}
+
+template <int32_t Taps>
+void RowsSse2Taps(const FixedPixel* const* rows, const int16_t* weights, int32_t width, FixedPixel* out) {
+    const FixedPixel* r[Taps];
+    __m128i pairs[Taps / 2];
+    for (int32_t k = 0; k < Taps; ++k)
+        r[k] = rows[k];
+    for (int32_t k = 0; k < Taps; k += 2)
+        pairs[k / 2] = _mm_set1_epi32(PairOf(weights + k));
+    const __m128i round = _mm_set1_epi32(kWeightOne / 2);
+    int32_t x = 0;
+    for (; x + 2 <= width; x += 2) {
+        __m128i low = _mm_setzero_si128();
+        __m128i high = _mm_setzero_si128();
+#pragma GCC unroll 8
+        for (int32_t k = 0; k < Taps; k += 2) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r[k] + x));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r[k + 1] + x));
+            low = _mm_add_epi32(low, _mm_madd_epi16(_mm_unpacklo_epi16(a, b), pairs[k / 2]));
+            high = _mm_add_epi32(high, _mm_madd_epi16(_mm_unpackhi_epi16(a, b), pairs[k / 2]));
+        }
+        low = _mm_srai_epi32(_mm_add_epi32(low, round), kWeightShift);
+        high = _mm_srai_epi32(_mm_add_epi32(high, round), kWeightShift);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_packs_epi32(low, high));
+    }
+    if (x < width) {
+        const FixedPixel* tail[Taps];
+        for (int32_t k = 0; k < Taps; ++k)
+            tail[k] = r[k] + x;
+        RowsPortable(tail, weights, Taps, width - x, out + x);
     }
 }
 
-void RowGroupSse2(const Vec4* const* rows, const float* weights, int32_t width, bool accumulate, Vec4* out) {
-    if (accumulate)
-        RowGroupVec4<true>(rows, weights, width, out);
-    else
-        RowGroupVec4<false>(rows, weights, width, out);
+void RowsSse2(const FixedPixel* const* rows, const int16_t* weights, int32_t taps, int32_t width,
+              FixedPixel* out) {
+    switch (taps) {
+    case 2: return RowsSse2Taps<2>(rows, weights, width, out);
+    case 4: return RowsSse2Taps<4>(rows, weights, width, out);
+    case 6: return RowsSse2Taps<6>(rows, weights, width, out);
+    case 8: return RowsSse2Taps<8>(rows, weights, width, out);
+    case 10: return RowsSse2Taps<10>(rows, weights, width, out);
+    case 12: return RowsSse2Taps<12>(rows, weights, width, out);
+    case 14: return RowsSse2Taps<14>(rows, weights, width, out);
+    case 16: return RowsSse2Taps<16>(rows, weights, width, out);
+    default: return RowsPortable(rows, weights, taps, width, out);
+    }
 }
 
-void ColumnsSse2(const Vec4* in, const int32_t* first, const float* weights, int32_t taps, int32_t width,
+// One target pixel's four sums, two taps per multiply-add: the two pixels
+// of a load interleaved lane by lane.
+__m128i ColumnSumSse2(const FixedPixel* in, const int16_t* pairs, int32_t taps) {
+    __m128i sum = _mm_setzero_si128();
+    for (int32_t k = 0; k < taps; k += 2) {
+        const __m128i two = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + k));
+        const __m128i lanes = _mm_unpacklo_epi16(two, _mm_srli_si128(two, 8));
+        const __m128i weight = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pairs + k * 4));
+        sum = _mm_add_epi32(sum, _mm_madd_epi16(lanes, weight));
+    }
+    return sum;
+}
+
+// The sums of a stretch of target pixels first, then their finishing, so
+// that the divisions of one pixel do not hold up the sums of the next.
+constexpr int32_t kStretch = 64;
+
+void ColumnsSse2(const FixedPixel* in, const int32_t* first, const int16_t* pairs, int32_t taps, int32_t width,
                  uint8_t* out) {
-    for (int32_t d = 0; d < width; ++d) {
-        const Vec4* p = in + first[d];
-        const float* w = weights + static_cast<size_t>(d) * taps;
-        Vec4 even = Splat(0.0f);
-        Vec4 odd = Splat(0.0f);
-        int32_t k = 0;
-        for (; k + 1 < taps; k += 2) {
-            even += p[k] * Splat(w[k]);
-            odd += p[k + 1] * Splat(w[k + 1]);
+    const size_t stride = static_cast<size_t>(taps) * 4;
+    __m128i sums[kStretch];
+    for (int32_t start = 0; start < width; start += kStretch) {
+        const int32_t n = std::min(kStretch, width - start);
+        for (int32_t d = 0; d < n; ++d)
+            sums[d] = ColumnSumSse2(in + first[start + d], pairs + (start + d) * stride, taps);
+        int32_t d = 0;
+        for (; d + 2 <= n; d += 2)
+            FinishPairSse2(sums[d], sums[d + 1], out + 4 * (start + d));
+        if (d < n) {
+            int32_t last[4];
+            std::memcpy(last, &sums[d], sizeof(last));
+            FinishPixel(last, out + 4 * (start + d));
         }
-        if (k < taps)
-            even += p[k] * Splat(w[k]);
-        StoreStraight(even + odd, out + 4 * d);
     }
 }
 
@@ -138,7 +210,7 @@ void MaskSse2(const uint8_t* bgra, size_t pixels, uint8_t opaqueFrom, uint8_t* t
     MaskPortable(bgra + 4 * i, pixels - i, opaqueFrom, transparent + i);
 }
 
-constexpr ResampleKernels kSse2 = {PremultiplySse2, RowGroupSse2, ColumnsSse2, MaskSse2};
+constexpr ResampleKernels kSse2 = {PremultiplySse2, RowsSse2, ColumnsSse2, MaskSse2};
 
 #endif
 

@@ -1,11 +1,12 @@
 #pragma once
 // The resampler's inner loops in three versions: plain scalar code, SSE2
 // (always there on x86-64) and AVX2 (chosen at run time where the processor
-// has it). Every version does the same float operations in the same order on
-// every lane, without contraction into fused multiply-adds, so all of them
-// give the same bytes for every input and an icon is the same on any x86-64.
+// has it). All filtering is in integers, summed exactly in 32 bits, and the
+// few steps that are not (the division back to straight alpha) are done by
+// the same float operations on every path, so all of them give the same
+// bytes for every input and an icon is the same on any x86-64.
 
-#include "libs/imaging/PixelVector.h"
+#include "libs/imaging/FixedPixel.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,21 +15,35 @@ namespace imaging {
 
 enum class SimdPath { kPortable, kSse2, kAvx2 };
 
+// Weights are signed 14-bit fixed point: each target pixel's sum to this.
+inline constexpr int32_t kWeightShift = 14;
+inline constexpr int32_t kWeightOne = 1 << kWeightShift;
+
 struct ResampleKernels {
-    // One row of straight-alpha bytes to premultiplied floats, as
-    // LoadPremultiplied does it pixel by pixel.
-    void (*premultiply)(const uint8_t* bgra, int32_t width, Vec4* out);
-    // out[x] = (rows[0][x] w0 + rows[1][x] w1) + (rows[2][x] w2 + rows[3][x] w3),
-    // added to what out[x] holds when `accumulate`.
-    void (*rowGroup)(const Vec4* const* rows, const float* weights, int32_t width, bool accumulate, Vec4* out);
+    // One row of straight-alpha bytes to premultiplied fixed point, as
+    // Premultiply does it pixel by pixel.
+    void (*premultiply)(const uint8_t* bgra, int32_t width, FixedPixel* out);
+    // The vertical pass over one row: out[x] = sum of rows[k][x] weights[k]
+    // over an even number of `taps`, rounded back to 14 bits and saturated
+    // to 16.
+    void (*rows)(const FixedPixel* const* rows, const int16_t* weights, int32_t taps, int32_t width,
+                 FixedPixel* out);
     // The horizontal pass over one row, back to straight-alpha bytes: target
-    // pixel d sums in[first[d] + k] weights[d * taps + k], the even taps and
-    // the odd ones apart, then adds the two.
-    void (*columns)(const Vec4* in, const int32_t* first, const float* weights, int32_t taps, int32_t width,
-                    uint8_t* out);
+    // pixel d sums in[first[d] + k] times tap k's weight for a multiple of
+    // four `taps` (`in` readable that far), then FinishPixel. The weights are
+    // laid out as FixedAxisWeights::pairs.
+    void (*columns)(const FixedPixel* in, const int32_t* first, const int16_t* pairs, int32_t taps,
+                    int32_t width, uint8_t* out);
     // transparent[i] = 1 where the pixel's alpha is below `opaqueFrom`, else 0.
     void (*mask)(const uint8_t* bgra, size_t pixels, uint8_t opaqueFrom, uint8_t* transparent);
 };
+
+// One target pixel from its four weighted sums: rounded to 14 bits, alpha
+// clamped and rounded to 8 bits (all zero where it rounds to 0), colour
+// clamped to alpha and divided back by it, rounded half up. The division is
+// one correctly rounded float division of numbers below 2^24, which every
+// path does alike and which lands on the exact integer rounding.
+void FinishPixel(const int32_t* sums, uint8_t* bgra);
 
 bool SimdPathAvailable(SimdPath path);
 // The fastest path this processor runs.

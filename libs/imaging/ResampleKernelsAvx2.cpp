@@ -1,133 +1,189 @@
-// AVX2 versions of the resampler's loops: two pixels per register. Only the
-// functions below are built for AVX2; they run where the processor has it.
-// Each lane does what the SSE2 version does, in the same order, and nothing
-// here may be contracted into fused multiply-adds (the library is built
-// with -ffp-contract=off, and AVX2 alone does not include FMA anyway).
+// AVX2 versions of the resampler's loops: twice the SSE2 version's pixels or
+// taps per instruction. Only the functions below are built for AVX2; they
+// run where the processor has it. The sums are exact integers, so adding
+// them in another grouping than the other paths changes nothing.
 
 #include "libs/imaging/ResampleKernels.h"
 
 #if defined(__x86_64__)
 
+#include "libs/imaging/ResampleSse2.h"
+
 #include <immintrin.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace imaging {
 
 namespace {
 
-// Two pixels per register: each lane times its pixel's alpha / 255, the
-// alpha lane times exactly 1, as LoadPremultiplied does.
-__attribute__((target("avx2"))) void PremultiplyAvx2(const uint8_t* bgra, int32_t width, Vec4* out) {
-    const __m256i alphas = _mm256_setr_epi32(3, 3, 3, 3, 7, 7, 7, 7);
-    const __m256 perAlpha = _mm256_setr_ps(1.0f / 255.0f, 1.0f / 255.0f, 1.0f / 255.0f, 0.0f, 1.0f / 255.0f,
-                                           1.0f / 255.0f, 1.0f / 255.0f, 0.0f);
-    const __m256 alphaLane = _mm256_setr_ps(0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 1.0f);
-    auto* o = reinterpret_cast<float*>(out);
+__attribute__((target("avx2"))) void PremultiplyAvx2(const uint8_t* bgra, int32_t width, FixedPixel* out) {
+    const __m256i alphaLanes = _mm256_setr_epi16(0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0, -1);
+    const __m256i two = _mm256_set1_epi16(2);
+    const __m256i factor = _mm256_set1_epi16(static_cast<int16_t>(kPremultiplyFactor));
     int32_t x = 0;
-    for (; x + 2 <= width; x += 2) {
-        const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(bgra + 4 * x));
-        const __m256 straight = _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(bytes));
-        const __m256 alpha = _mm256_permutevar8x32_ps(straight, alphas);
-        const __m256 factor = _mm256_add_ps(_mm256_mul_ps(alpha, perAlpha), alphaLane);
-        _mm256_storeu_ps(o + 4 * static_cast<size_t>(x), _mm256_mul_ps(straight, factor));
+    for (; x + 4 <= width; x += 4) {
+        const __m256i straight =
+            _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bgra + 4 * x)));
+        const __m256i alpha = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(straight, 0xFF), 0xFF);
+        const __m256i colour = _mm256_mulhi_epu16(_mm256_add_epi16(_mm256_mullo_epi16(straight, alpha), two), factor);
+        const __m256i pixels = _mm256_or_si256(_mm256_andnot_si256(alphaLanes, colour),
+                                               _mm256_and_si256(alphaLanes, _mm256_slli_epi16(straight, kFixedShift)));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x), pixels);
     }
-    if (x < width)
-        out[x] = LoadPremultiplied(bgra + 4 * x);
+    for (; x < width; ++x)
+        out[x] = Premultiply(bgra + 4 * x);
 }
 
-template <bool Accumulate>
-__attribute__((target("avx2"))) void RowGroupWide(const Vec4* const* rows, const float* weights, int32_t width,
-                                                  Vec4* out) {
-    const __m256 w0 = _mm256_set1_ps(weights[0]), w1 = _mm256_set1_ps(weights[1]);
-    const __m256 w2 = _mm256_set1_ps(weights[2]), w3 = _mm256_set1_ps(weights[3]);
-    const auto* r0 = reinterpret_cast<const float*>(rows[0]);
-    const auto* r1 = reinterpret_cast<const float*>(rows[1]);
-    const auto* r2 = reinterpret_cast<const float*>(rows[2]);
-    const auto* r3 = reinterpret_cast<const float*>(rows[3]);
-    auto* o = reinterpret_cast<float*>(out);
+int32_t PairOf(const int16_t* weights) {
+    int32_t pair;
+    std::memcpy(&pair, weights, 4);
+    return pair;
+}
+
+// Four pixels per step; each 128-bit half does what the SSE2 loop does.
+template <int32_t Taps>
+__attribute__((target("avx2"))) void RowsAvx2Taps(const FixedPixel* const* rows, const int16_t* weights,
+                                                  int32_t width, FixedPixel* out) {
+    const FixedPixel* r[Taps];
+    __m256i pairs[Taps / 2];
+    for (int32_t k = 0; k < Taps; ++k)
+        r[k] = rows[k];
+    for (int32_t k = 0; k < Taps; k += 2)
+        pairs[k / 2] = _mm256_set1_epi32(PairOf(weights + k));
+    const __m256i round = _mm256_set1_epi32(kWeightOne / 2);
     int32_t x = 0;
-    for (; x + 2 <= width; x += 2) {
-        const size_t i = static_cast<size_t>(x) * 4;
-        const __m256 near = _mm256_add_ps(_mm256_mul_ps(_mm256_loadu_ps(r0 + i), w0),
-                                          _mm256_mul_ps(_mm256_loadu_ps(r1 + i), w1));
-        const __m256 far = _mm256_add_ps(_mm256_mul_ps(_mm256_loadu_ps(r2 + i), w2),
-                                         _mm256_mul_ps(_mm256_loadu_ps(r3 + i), w3));
-        __m256 sum = _mm256_add_ps(near, far);
-        if (Accumulate)
-            sum = _mm256_add_ps(_mm256_loadu_ps(o + i), sum);
-        _mm256_storeu_ps(o + i, sum);
+    for (; x + 4 <= width; x += 4) {
+        __m256i low = _mm256_setzero_si256();
+        __m256i high = _mm256_setzero_si256();
+#pragma GCC unroll 8
+        for (int32_t k = 0; k < Taps; k += 2) {
+            const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(r[k] + x));
+            const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(r[k + 1] + x));
+            low = _mm256_add_epi32(low, _mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), pairs[k / 2]));
+            high = _mm256_add_epi32(high, _mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), pairs[k / 2]));
+        }
+        low = _mm256_srai_epi32(_mm256_add_epi32(low, round), kWeightShift);
+        high = _mm256_srai_epi32(_mm256_add_epi32(high, round), kWeightShift);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x), _mm256_packs_epi32(low, high));
     }
     if (x < width) {
-        const Vec4 sum = (rows[0][x] * Splat(weights[0]) + rows[1][x] * Splat(weights[1])) +
-                         (rows[2][x] * Splat(weights[2]) + rows[3][x] * Splat(weights[3]));
-        out[x] = Accumulate ? out[x] + sum : sum;
+        const FixedPixel* tail[Taps];
+        for (int32_t k = 0; k < Taps; ++k)
+            tail[k] = r[k] + x;
+        KernelsFor(SimdPath::kSse2).rows(tail, weights, Taps, width - x, out + x);
     }
 }
 
-__attribute__((target("avx2"))) void RowGroupAvx2(const Vec4* const* rows, const float* weights, int32_t width,
-                                                  bool accumulate, Vec4* out) {
-    if (accumulate)
-        RowGroupWide<true>(rows, weights, width, out);
-    else
-        RowGroupWide<false>(rows, weights, width, out);
-}
-
-// The weighted sum of one target pixel: the even taps in the low half of one
-// register and the odd taps in the high half, one load, one multiply and one
-// add for two taps; then the two halves added.
-__attribute__((target("avx2"))) __m128 ColumnSum(const Vec4* in, const float* w, int32_t taps) {
-    const __m256i spread = _mm256_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1);
-    const auto* p = reinterpret_cast<const float*>(in);
-    __m256 sums = _mm256_setzero_ps();
-    int32_t k = 0;
-    for (; k + 1 < taps; k += 2) {
-        const __m128 pair = _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(w + k)));
-        const __m256 weight = _mm256_permutevar8x32_ps(_mm256_castps128_ps256(pair), spread);
-        sums = _mm256_add_ps(sums, _mm256_mul_ps(_mm256_loadu_ps(p + 4 * k), weight));
+void RowsAvx2(const FixedPixel* const* rows, const int16_t* weights, int32_t taps, int32_t width,
+              FixedPixel* out) {
+    switch (taps) {
+    case 2: return RowsAvx2Taps<2>(rows, weights, width, out);
+    case 4: return RowsAvx2Taps<4>(rows, weights, width, out);
+    case 6: return RowsAvx2Taps<6>(rows, weights, width, out);
+    case 8: return RowsAvx2Taps<8>(rows, weights, width, out);
+    case 10: return RowsAvx2Taps<10>(rows, weights, width, out);
+    case 12: return RowsAvx2Taps<12>(rows, weights, width, out);
+    case 14: return RowsAvx2Taps<14>(rows, weights, width, out);
+    case 16: return RowsAvx2Taps<16>(rows, weights, width, out);
+    default: return KernelsFor(SimdPath::kSse2).rows(rows, weights, taps, width, out);
     }
-    __m128 even = _mm256_castps256_ps128(sums);
-    const __m128 odd = _mm256_extractf128_ps(sums, 1);
-    if (k < taps)
-        even = _mm_add_ps(even, _mm_mul_ps(_mm_loadu_ps(p + 4 * k), _mm_set1_ps(w[k])));
-    return _mm_add_ps(even, odd);
 }
 
-// StoreStraight for two pixels at once, every step as it does it per lane.
-__attribute__((target("avx2"))) void StoreStraightPair(__m256 premultiplied, uint8_t* bgra) {
-    const __m256 zero = _mm256_setzero_ps();
-    const __m256 top = _mm256_set1_ps(255.0f);
-    const __m256 alphaOnly = _mm256_castsi256_ps(_mm256_setr_epi32(0, 0, 0, -1, 0, 0, 0, -1));
-    // min(alpha, 255) as std::min takes it: 255 only where 255 < alpha.
-    const __m256 alpha = _mm256_min_ps(
-        top, _mm256_permutevar8x32_ps(premultiplied, _mm256_setr_epi32(3, 3, 3, 3, 7, 7, 7, 7)));
-    const __m256 visible = _mm256_cmp_ps(alpha, _mm256_set1_ps(0.5f), _CMP_GE_OQ);
-    const __m256 unscale = _mm256_div_ps(top, alpha);
-    const __m256 scale = _mm256_blendv_ps(unscale, zero, alphaOnly);
-    const __m256 offset = _mm256_blendv_ps(zero, alpha, alphaOnly);
-    __m256 straight = _mm256_add_ps(_mm256_mul_ps(premultiplied, scale), offset);
-    straight = _mm256_blendv_ps(straight, zero, _mm256_cmp_ps(straight, zero, _CMP_LT_OQ));
-    straight = _mm256_blendv_ps(straight, top, _mm256_cmp_ps(straight, top, _CMP_GT_OQ));
-    const __m256i rounded = _mm256_and_si256(_mm256_cvttps_epi32(_mm256_add_ps(straight, _mm256_set1_ps(0.5f))),
-                                             _mm256_castps_si256(visible));
-    const __m256i words = _mm256_packs_epi32(rounded, rounded);
-    const __m256i bytes = _mm256_packus_epi16(words, words);
-    const int32_t first = _mm_cvtsi128_si32(_mm256_castsi256_si128(bytes));
-    const int32_t second = _mm_cvtsi128_si32(_mm256_extracti128_si256(bytes, 1));
-    std::memcpy(bgra, &first, 4);
-    std::memcpy(bgra + 4, &second, 4);
+// One target pixel's four sums, four taps per multiply-add: the low half
+// holds taps k and k + 1 interleaved lane by lane, the high half k + 2 and
+// k + 3; the halves are added at the end. `Taps` 0 means `taps`.
+template <int32_t Taps>
+__attribute__((target("avx2"))) __m128i ColumnSum(const FixedPixel* in, const int16_t* pairs, int32_t taps) {
+    if (Taps != 0)
+        taps = Taps;
+    __m256i sum = _mm256_setzero_si256();
+#pragma GCC unroll 4
+    for (int32_t k = 0; k < taps; k += 4) {
+        const __m256i four = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + k));
+        const __m256i lanes = _mm256_unpacklo_epi16(four, _mm256_srli_si256(four, 8));
+        const __m256i weight = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pairs + k * 4));
+        sum = _mm256_add_epi32(sum, _mm256_madd_epi16(lanes, weight));
+    }
+    return _mm_add_epi32(_mm256_castsi256_si128(sum), _mm256_extracti128_si256(sum, 1));
 }
 
-__attribute__((target("avx2"))) void ColumnsAvx2(const Vec4* in, const int32_t* first, const float* weights,
+// Colour times 255 over alpha, rounded half up, in eight 32-bit lanes.
+__attribute__((target("avx2"), always_inline)) inline __m256i Divide(__m256i numerator, __m256i denominator) {
+    const __m256 q = _mm256_div_ps(_mm256_mul_ps(_mm256_cvtepi32_ps(numerator), _mm256_set1_ps(255.0f)),
+                                   _mm256_cvtepi32_ps(denominator));
+    return _mm256_cvttps_epi32(_mm256_add_ps(q, _mm256_set1_ps(0.5f)));
+}
+
+// FinishPixel for four pixels at once, each step as FinishPairSse2 takes it
+// (which is FinishPixel's own, lane by lane).
+__attribute__((target("avx2"), always_inline)) inline void FinishFourAvx2(const int32_t* sums, uint8_t* bgra) {
+    const __m256i round = _mm256_set1_epi32(kWeightOne / 2);
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i alphaLanes = _mm256_setr_epi16(0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0, -1);
+    const auto* in = reinterpret_cast<const __m256i*>(sums);
+    const __m256i first = _mm256_srai_epi32(_mm256_add_epi32(_mm256_loadu_si256(in), round), kWeightShift);
+    const __m256i second = _mm256_srai_epi32(_mm256_add_epi32(_mm256_loadu_si256(in + 1), round), kWeightShift);
+    // The packs interleave the halves: put the pixels back in order.
+    const __m256i value = _mm256_permute4x64_epi64(_mm256_packs_epi32(first, second), 0xD8);
+    __m256i alpha = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(value, 0xFF), 0xFF);
+    alpha = _mm256_min_epi16(_mm256_max_epi16(alpha, zero), _mm256_set1_epi16(kFixedOne));
+    const __m256i colour = _mm256_min_epi16(_mm256_max_epi16(value, zero), alpha);
+    const __m256i half = _mm256_set1_epi16(1 << (kFixedShift - 1));
+    const __m256i alpha8 = _mm256_srli_epi16(_mm256_add_epi16(alpha, half), kFixedShift);
+    const __m256i visible = _mm256_cmpgt_epi16(alpha8, zero);
+    const int opaque = _mm256_movemask_epi8(_mm256_cmpeq_epi16(alpha, _mm256_set1_epi16(kFixedOne)));
+    if (opaque == -1 || _mm256_movemask_epi8(visible) == 0) {
+        // All opaque: colour times 255 over 16320 is colour over 64, exactly,
+        // so the rounded division is a shift. All clear: zero.
+        __m256i straight = _mm256_and_si256(_mm256_srli_epi16(_mm256_add_epi16(colour, half), kFixedShift), visible);
+        straight = _mm256_permute4x64_epi64(_mm256_packus_epi16(straight, straight), 0x08);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(bgra), _mm256_castsi256_si128(straight));
+        return;
+    }
+    const __m256i divisor = _mm256_max_epi16(alpha, _mm256_set1_epi16(1));
+    const __m256i low = Divide(_mm256_unpacklo_epi16(colour, zero), _mm256_unpacklo_epi16(divisor, zero));
+    const __m256i high = Divide(_mm256_unpackhi_epi16(colour, zero), _mm256_unpackhi_epi16(divisor, zero));
+    __m256i straight = _mm256_packs_epi32(low, high);
+    straight = _mm256_or_si256(_mm256_andnot_si256(alphaLanes, straight), _mm256_and_si256(alphaLanes, alpha8));
+    straight = _mm256_and_si256(straight, visible);
+    const __m256i bytes = _mm256_permute4x64_epi64(_mm256_packus_epi16(straight, straight), 0x08);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(bgra), _mm256_castsi256_si128(bytes));
+}
+
+// The sums of a stretch of target pixels first, then their finishing, so
+// that the divisions of one pixel do not hold up the sums of the next.
+constexpr int32_t kStretch = 64;
+
+template <int32_t Taps>
+__attribute__((target("avx2"))) void ColumnsAvx2Taps(const FixedPixel* in, const int32_t* first,
+                                                     const int16_t* pairs, int32_t taps, int32_t width,
+                                                     uint8_t* out) {
+    const size_t stride = static_cast<size_t>(taps) * 4;
+    alignas(32) int32_t sums[kStretch * 4];
+    for (int32_t start = 0; start < width; start += kStretch) {
+        const int32_t n = std::min(kStretch, width - start);
+        for (int32_t d = 0; d < n; ++d)
+            _mm_store_si128(reinterpret_cast<__m128i*>(sums + 4 * d),
+                            ColumnSum<Taps>(in + first[start + d], pairs + (start + d) * stride, taps));
+        int32_t d = 0;
+        for (; d + 4 <= n; d += 4)
+            FinishFourAvx2(sums + 4 * d, out + 4 * (start + d));
+        for (; d < n; ++d)
+            FinishPixel(sums + 4 * d, out + 4 * (start + d));
+    }
+}
+
+__attribute__((target("avx2"))) void ColumnsAvx2(const FixedPixel* in, const int32_t* first, const int16_t* pairs,
                                                  int32_t taps, int32_t width, uint8_t* out) {
-    int32_t d = 0;
-    for (; d + 2 <= width; d += 2) {
-        const __m128 a = ColumnSum(in + first[d], weights + static_cast<size_t>(d) * taps, taps);
-        const __m128 b = ColumnSum(in + first[d + 1], weights + static_cast<size_t>(d + 1) * taps, taps);
-        StoreStraightPair(_mm256_setr_m128(a, b), out + 4 * d);
+    switch (taps) {
+    case 4: return ColumnsAvx2Taps<4>(in, first, pairs, taps, width, out);
+    case 8: return ColumnsAvx2Taps<8>(in, first, pairs, taps, width, out);
+    case 12: return ColumnsAvx2Taps<12>(in, first, pairs, taps, width, out);
+    case 16: return ColumnsAvx2Taps<16>(in, first, pairs, taps, width, out);
+    default: return ColumnsAvx2Taps<0>(in, first, pairs, taps, width, out);
     }
-    if (d < width)
-        StoreStraight(Vec4(ColumnSum(in + first[d], weights + static_cast<size_t>(d) * taps, taps)), out + 4 * d);
 }
 
 // Eight pixels at a time, as the SSE2 version does four.
@@ -155,7 +211,7 @@ __attribute__((target("avx2"))) void MaskAvx2(const uint8_t* bgra, size_t pixels
 } // namespace
 
 const ResampleKernels& Avx2Kernels() {
-    static constexpr ResampleKernels kAvx2 = {PremultiplyAvx2, RowGroupAvx2, ColumnsAvx2, MaskAvx2};
+    static constexpr ResampleKernels kAvx2 = {PremultiplyAvx2, RowsAvx2, ColumnsAvx2, MaskAvx2};
     return kAvx2;
 }
 

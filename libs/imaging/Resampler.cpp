@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 
 namespace imaging {
@@ -17,40 +18,68 @@ namespace {
 // left for the kernel to do stays between 1.5 and 3.
 constexpr double kPrereduceFactor = 3.0;
 
-// Rows of premultiplied floats made from the full-size picture on the way
-// are kept up to about this many bytes; past that (only for extreme
-// reductions of one axis) rows are made again when needed.
-constexpr size_t kWindowBytes = size_t{8} << 20;
-// The vertical pass needs this many rows at a time.
-constexpr int32_t kRowsPerGroup = 4;
-// Below this many bytes of floats the full-size picture is premultiplied
-// once and shared by every size that filters it unhalved (a 512 x 512
-// picture at most): a small constant next to the decoded picture.
-constexpr size_t kFullLevelBytes = size_t{4} << 20;
+// Below this many bytes the full-size picture is premultiplied once and
+// shared by every size that filters it unhalved (a 512 x 512 picture at
+// most): a small constant next to the decoded picture.
+constexpr size_t kFullLevelBytes = size_t{2} << 20;
 
-// One target row's worth of the vertical pass: the weighted sum of `taps`
-// source rows from `first` on, fetched with `rowAt` four at a time. Each
-// pixel of the row in between is stored once per four rows rather than once
-// per row; the taps of weight 0 at the ends (the picture's edges) are skipped.
+// Block sums of the picture itself are taken as coarse as a target of this
+// size along that axis allows, so that one pass serves every icon size.
+constexpr int32_t kLargestSharedTarget = 256;
+
+// One target row's worth of the vertical pass: the weighted sum of the
+// source rows from `first` on, fetched with `rowAt`. The taps of weight 0 at
+// the ends (the picture's edges, the padding) are skipped; an odd count is
+// made even with a row of weight 0.
 template <typename RowAt>
-void VerticalPass(const ResampleKernels& kernels, RowAt&& rowAt, int32_t first, const float* weights, int32_t taps,
-                  int32_t width, Vec4* out) {
+void VerticalPass(const ResampleKernels& kernels, RowAt&& rowAt, int32_t first, const int16_t* weights, int32_t taps,
+                  int32_t width, std::vector<const FixedPixel*>& rows, std::vector<int16_t>& rowWeights,
+                  FixedPixel* out) {
     int32_t begin = 0;
     int32_t end = taps;
-    while (end > 1 && weights[end - 1] == 0.0f)
+    while (end > 1 && weights[end - 1] == 0)
         --end;
-    while (begin < end - 1 && weights[begin] == 0.0f)
+    while (begin < end - 1 && weights[begin] == 0)
         ++begin;
-    for (int32_t k = begin; k < end; k += kRowsPerGroup) {
-        // A short last group repeats its first row with weight 0.
-        const Vec4* r[kRowsPerGroup];
-        float w[kRowsPerGroup];
-        for (int32_t i = 0; i < kRowsPerGroup; ++i) {
-            r[i] = k + i < end ? rowAt(first + k + i) : r[0];
-            w[i] = k + i < end ? weights[k + i] : 0.0f;
-        }
-        kernels.rowGroup(r, w, width, k != begin, out);
+    rows.clear();
+    rowWeights.clear();
+    for (int32_t k = begin; k < end; ++k) {
+        rows.push_back(rowAt(first + k));
+        rowWeights.push_back(weights[k]);
     }
+    if (rows.size() % 2 != 0) {
+        rows.push_back(rows.front());
+        rowWeights.push_back(0);
+    }
+    kernels.rows(rows.data(), rowWeights.data(), static_cast<int32_t>(rows.size()), width, out);
+}
+
+// Icons of one set are made from pictures of a few sizes: the weight tables
+// of the last few axes a thread filtered are kept for the next picture.
+constexpr size_t kCachedTables = 8;
+constexpr size_t kLargestCachedTable = size_t{64} << 10;
+
+std::shared_ptr<const FixedAxisWeights> WeightsFor(int32_t pixels, double extent, int32_t target) {
+    struct Entry {
+        int32_t pixels;
+        double extent;
+        int32_t target;
+        std::shared_ptr<const FixedAxisWeights> table;
+    };
+    thread_local std::vector<Entry> cache;
+    thread_local size_t next = 0;
+    for (const Entry& entry : cache)
+        if (entry.pixels == pixels && entry.extent == extent && entry.target == target)
+            return entry.table;
+    auto table = std::make_shared<const FixedAxisWeights>(MakeFixedAxisWeights(pixels, extent, target));
+    if (table->pairs.size() * sizeof(int16_t) > kLargestCachedTable)
+        return table;
+    Entry entry{pixels, extent, target, table};
+    if (cache.size() < kCachedTables)
+        cache.push_back(std::move(entry));
+    else
+        cache[next++ % kCachedTables] = std::move(entry);
+    return table;
 }
 
 // Halvings of one axis while what is left to shrink is 3 or more.
@@ -93,6 +122,8 @@ size_t Resampler::levelBytes() const {
         bytes += level.bytes();
     for (const auto& one : oneAxis_)
         bytes += one.level.bytes();
+    for (const auto& sums : straightSums_)
+        bytes += sums.sums.size() * sizeof(uint32_t);
     return bytes;
 }
 
@@ -120,9 +151,9 @@ const PremultipliedLevel& Resampler::Level(int32_t halvings) {
     if (!levels_[index].pixels) {
         PremultipliedLevel level;
         if (halvings == 1)
-            level = FullLevel() ? HalveLevel(*FullLevel()) : HalveStraight(source_);
+            level = FullLevel() ? HalveLevel(*FullLevel()) : HalveStraight(source_, *kernels_);
         else if (halvings == 2 && !levels_[0].pixels && !FullLevel())
-            level = QuarterStraight(source_);  // the first halving is not wanted itself
+            level = QuarterStraight(source_, *kernels_);  // the first halving is not wanted itself
         else
             level = HalveLevel(Level(halvings - 1));
         levels_[index] = std::move(level);
@@ -131,7 +162,7 @@ const PremultipliedLevel& Resampler::Level(int32_t halvings) {
 }
 
 const PremultipliedLevel* Resampler::FullLevel() {
-    const size_t bytes = static_cast<size_t>(source_.width) * static_cast<size_t>(source_.height) * sizeof(Vec4);
+    const size_t bytes = static_cast<size_t>(source_.width) * static_cast<size_t>(source_.height) * sizeof(FixedPixel);
     if (bytes > kFullLevelBytes)
         return nullptr;
     if (!full_.pixels)
@@ -147,10 +178,21 @@ const PremultipliedLevel& Resampler::OneAxisLevel(const Reduction& reduction) {
     const bool acrossX = reduction.halvingsX > reduction.halvingsY;
     const int32_t more = acrossX ? reduction.halvingsX - both : reduction.halvingsY - both;
     const PremultipliedLevel* base = both > 0 ? &Level(both) : FullLevel();
-    PremultipliedLevel level =
-        base ? ReduceAxisLevel(*base, acrossX, more) : ReduceAxisStraight(source_, acrossX, more);
+    PremultipliedLevel level = base ? ReduceSums(SumLevel(*base, acrossX, std::min(more, kMaxBlockLog)), more)
+                                    : ReduceSums(StraightSums(acrossX, more), more);
     oneAxis_.push_back(OneAxis{reduction, std::move(level)});
     return oneAxis_.back().level;
+}
+
+const AxisSums& Resampler::StraightSums(bool acrossX, int32_t halvings) {
+    for (const auto& sums : straightSums_)
+        if (sums.acrossX == acrossX && sums.blockLog <= halvings)
+            return sums;
+    const int32_t extent = acrossX ? source_.width : source_.height;
+    const int32_t shared = AxisHalvings(extent, kLargestSharedTarget);
+    const int32_t blockLog = std::min({halvings, kMaxBlockLog, std::max(shared, 1)});
+    straightSums_.push_back(SumStraight(source_, acrossX, blockLog, *kernels_));
+    return straightSums_.back();
 }
 
 void Resampler::Filter(const PixelTarget& target, const Reduction& reduction) {
@@ -159,32 +201,33 @@ void Resampler::Filter(const PixelTarget& target, const Reduction& reduction) {
                                                                                 : FullLevel();
     const int32_t width = level ? level->width : source_.width;
     const int32_t height = level ? level->height : source_.height;
-    const AxisWeights columns =
-        MakeAxisWeights(width, level ? level->extentX : source_.width, target.width);
-    const AxisWeights rows = MakeAxisWeights(height, level ? level->extentY : source_.height, target.height);
+    const auto columnTable = WeightsFor(width, level ? level->extentX : source_.width, target.width);
+    const auto rowTable = WeightsFor(height, level ? level->extentY : source_.height, target.height);
+    const FixedAxisWeights& columns = *columnTable;
+    const FixedAxisWeights& rows = *rowTable;
 
-    std::vector<Vec4> between(width);
-    const float* weights = rows.weights.data();
-    if (level) {
-        const auto rowAt = [level](int32_t y) { return level->row(y); };
+    // The horizontal pass reads up to three padding pixels past the row.
+    std::vector<FixedPixel> between(static_cast<size_t>(width) + 3, FixedPixel{});
+    std::vector<const FixedPixel*> taps;
+    std::vector<int16_t> tapWeights;
+    const auto run = [&](auto&& rowAt) {
+        const int16_t* weights = rows.weights.data();
         for (int32_t y = 0; y < target.height; ++y, weights += rows.taps) {
-            VerticalPass(*kernels_, rowAt, rows.first[y], weights, rows.taps, width, between.data());
-            kernels_->columns(between.data(), columns.first.data(), columns.weights.data(), columns.taps, target.width,
-                           target.row(y));
+            VerticalPass(*kernels_, rowAt, rows.first[y], weights, rows.taps, width, taps, tapWeights,
+                         between.data());
+            kernels_->columns(between.data(), columns.first.data(), columns.pairs.data(), columns.taps,
+                              target.width, target.row(y));
         }
+    };
+    if (level) {
+        run([level](int32_t y) { return level->row(y); });
         return;
     }
     // Consecutive target rows share most of their source rows: a ring of
-    // premultiplied rows, at least one group and at most a full window.
-    const size_t rowBytes = static_cast<size_t>(width) * sizeof(Vec4);
-    const auto budget = static_cast<int32_t>(std::min<size_t>(kWindowBytes / rowBytes, rows.taps));
-    RowWindow window(source_, std::max(budget, std::min(kRowsPerGroup, rows.taps)), *kernels_);
-    const auto rowAt = [&window](int32_t y) { return window.row(y); };
-    for (int32_t y = 0; y < target.height; ++y, weights += rows.taps) {
-        VerticalPass(*kernels_, rowAt, rows.first[y], weights, rows.taps, width, between.data());
-        kernels_->columns(between.data(), columns.first.data(), columns.weights.data(), columns.taps, target.width,
-                           target.row(y));
-    }
+    // premultiplied rows, as many as one target row reads (after the box at
+    // most 13 of them).
+    RowWindow window(source_, std::min(rows.taps, height), *kernels_);
+    run([&window](int32_t y) { return window.row(y); });
 }
 
 } // namespace imaging

@@ -9,9 +9,9 @@ RowWindow::RowWindow(const PixelView& source, int32_t capacity, const ResampleKe
       rows_(static_cast<size_t>(capacity) * source.width),
       held_(capacity, -1) {}
 
-const Vec4* RowWindow::row(int32_t y) {
+const FixedPixel* RowWindow::row(int32_t y) {
     const int32_t slot = y % capacity_;
-    Vec4* out = rows_.data() + static_cast<size_t>(slot) * source_.width;
+    FixedPixel* out = rows_.data() + static_cast<size_t>(slot) * source_.width;
     if (held_[slot] != y) {
         kernels_.premultiply(source_.row(y), source_.width, out);
         held_[slot] = y;

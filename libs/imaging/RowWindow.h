@@ -1,9 +1,9 @@
 #pragma once
-// Premultiplied float rows of a straight-alpha picture, made on demand and
-// kept in a small ring: filtering straight from the full-size picture then
-// needs a few rows of floats instead of a float copy of the whole picture.
+// Premultiplied rows of a straight-alpha picture, made on demand and kept in
+// a small ring: filtering straight from the full-size picture then needs a
+// few rows premultiplied instead of a copy of the whole picture.
 
-#include "libs/imaging/PixelVector.h"
+#include "libs/imaging/FixedPixel.h"
 #include "libs/imaging/PixelView.h"
 #include "libs/imaging/ResampleKernels.h"
 
@@ -19,13 +19,13 @@ public:
     // when asked for. Throws std::bad_alloc.
     RowWindow(const PixelView& source, int32_t capacity, const ResampleKernels& kernels);
 
-    const Vec4* row(int32_t y);
+    const FixedPixel* row(int32_t y);
 
 private:
     PixelView source_;
     int32_t capacity_;
     const ResampleKernels& kernels_;
-    std::vector<Vec4> rows_;
+    std::vector<FixedPixel> rows_;
     std::vector<int32_t> held_;  // source row in each slot, -1 for none
 };
 

@@ -1,4 +1,4 @@
-// The float, vector and table-driven resampler against a plain double
+// The fixed-point, vector and table-driven resampler against a plain double
 // implementation of the same filter: every size from 16 to 128, odd ones
 // included, down and up, must stay within rounding to 8 bits of it.
 
@@ -21,8 +21,8 @@ using imagingtest::Picture;
 
 namespace {
 
-// Rounding the straight result to 8 bits alone costs about 59 dB; the float
-// arithmetic must add next to nothing to that.
+// Rounding the straight result to 8 bits alone costs about 59 dB; the
+// fixed-point arithmetic (14-bit pixels and weights) may add only a little.
 constexpr double kMinPsnr = 55.0;
 
 struct SourceSize {
