@@ -58,13 +58,15 @@ private:
 PngError ChunkWalk::Take(const Chunk& chunk, bool crcGood, bool* done) {
     if (!haveHeader_ && chunk.name != kIhdr)
         return PngError::kMissingChunk;
+    // Any chunk ends the image data, a damaged one too: the data is read as
+    // one run of IDAT chunks, also when it is streamed from a large file.
+    if (chunk.name != kIdat && idat_ == IdatState::kInside)
+        idat_ = IdatState::kAfter;
     if (!crcGood) {
         if (chunk.critical())
             return PngError::kBadCrc;
         return PngError::kOk;  // a damaged ancillary chunk is skipped, as the common decoders do
     }
-    if (chunk.name != kIdat && idat_ == IdatState::kInside)
-        idat_ = IdatState::kAfter;
     switch (chunk.name) {
     case kIhdr: return TakeHeader(chunk);
     case kPlte: return TakePalette(chunk);

@@ -240,6 +240,17 @@ const std::vector<Damage>& Damages() {
              return WithChunks(s, [](auto& c) { c.insert(c.begin() + IndexOf(c, "IDAT") + 1, Chunk{"tEXt", {'a', 0}}); });
          },
          PngError::kMisplacedChunk},
+        {"IDATs apart, the chunk between them damaged",
+         [] {
+             PngPlan s = Rgba();
+             s.idatPiece = 16;
+             return WithChunks(s, [](auto& c) {
+                 Chunk between{"tEXt", {'a', 0}};
+                 between.badCrc = true;
+                 c.insert(c.begin() + IndexOf(c, "IDAT") + 1, between);
+             });
+         },
+         PngError::kMisplacedChunk},
         {"zero width", [] { return WithDimensions(0, 17); }, PngError::kBadHeader},
         {"zero height", [] { return WithDimensions(13, 0); }, PngError::kBadHeader},
         {"width 2^31", [] { return WithDimensions(0x80000000u, 1); }, PngError::kBadHeader},
@@ -327,11 +338,11 @@ TEST_P(PngDamage, IsRefusedForItsReason) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EachDamage, PngDamage,
-                         ::testing::Combine(::testing::Range<size_t>(0, 51),
+                         ::testing::Combine(::testing::Range<size_t>(0, 52),
                                             ::testing::Values(Inflate::kWhole, Inflate::kWholeSeparate,
                                                               Inflate::kStreaming)));
 
-TEST(PngDamage, EveryCaseIsListed) { EXPECT_EQ(Damages().size(), 51u); }
+TEST(PngDamage, EveryCaseIsListed) { EXPECT_EQ(Damages().size(), 52u); }
 
 // Refused from IHDR alone: the image data here would take seconds to inflate.
 TEST(PngDamage, TooManyPixelsBeforeAnyPixelMemory) {
