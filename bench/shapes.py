@@ -169,7 +169,7 @@ def main():
     args = parser.parse_args()
     folder = os.path.join(args.work, "shapes")
     shapes = make_shapes(folder)
-    print("%-50s %8s %8s %9s %9s %8s %9s %s" % ("shape", "file MiB", "CPU s", "x square", "peak MiB", "x RGBA8",
+    print("  %-48s %8s %8s %9s %9s %8s %9s %s" % ("shape", "file MiB", "CPU s", "x square", "peak MiB", "x RGBA8",
                                                 "bound MiB", "peak within bound"))
     square_seconds = None
     ratios = {}
@@ -200,7 +200,7 @@ def main():
         ratio = seconds / square_seconds
         if name in LINE_SHAPES:
             ratios[name] = ratio
-        print("%-50s %8.1f %8.3f %9.2f %9.1f %8.2f %9.1f %s" % (name, os.path.getsize(path) / MIB, seconds, ratio,
+        print("  %-48s %8.1f %8.3f %9.2f %9.1f %8.2f %9.1f %s" % (name, os.path.getsize(path) / MIB, seconds, ratio,
                                                                 peak / MIB, peak / rgba, bound / MIB, note), flush=True)
     worst = max(ratios.values()) if ratios else float("inf")
     print("  target: one row and one column within %.0fx the square's time: %s [%s]"
