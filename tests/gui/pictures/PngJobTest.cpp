@@ -358,43 +358,43 @@ protected:
     fs::path bin;
 };
 
-TEST_F(InstalledConverterTest, TheSameBytesRunInPlace) {
-    Install(embedded, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
-    const auto before = fs::last_write_time(bin / "png2ico");
-    bool copied = true;
-    EXPECT_EQ(RunJob(copied), PngJob::ConverterRun::Installed);
-    EXPECT_FALSE(copied);
-    EXPECT_EQ(messages, std::vector<Message>{kPngDone});
-    EXPECT_TRUE(fs::is_regular_file(e / "out" / "a.ico"));
-    EXPECT_EQ(testsupport::ReadBytes(bin / "png2ico"), embedded);
-    EXPECT_EQ(fs::last_write_time(bin / "png2ico"), before);
-    EXPECT_FALSE(AnyJobFile(job));
-    ExpectIdle();
-}
-
-// Each way an installed converter may not fit; every one leaves it alone.
-TEST_F(InstalledConverterTest, AnythingElseBesideTheProgramIsLeftAloneAndTheEmbeddedCopyRuns) {
+// The same bytes, runnable, run in place; each other way an installed
+// converter may not fit makes the embedded copy run. Either way the installed
+// file is left alone.
+TEST_F(InstalledConverterTest, OnlyTheSameRunnableBytesRunInPlace) {
     std::vector<uint8_t> lastByteChanged = embedded;
     lastByteChanged.back() ^= 0x01;  // same size: only a full comparison tells
     std::vector<uint8_t> longer = embedded;
     longer.push_back(0);
-    const fs::perms runnable = fs::perms::owner_all;
-    const std::vector<std::tuple<const char*, std::vector<uint8_t>, fs::perms>> cases = {
-        {"one byte differs", lastByteChanged, runnable},
-        {"one byte longer", longer, runnable},
-        {"same bytes, not executable", embedded, fs::perms::owner_read | fs::perms::owner_write},
+    const fs::perms runnable = fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec;
+    const struct {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        fs::perms mode;
+        PngJob::ConverterRun run;
+    } cases[] = {
+        {"the same bytes", embedded, runnable, PngJob::ConverterRun::Installed},
+        {"one byte differs", lastByteChanged, runnable, PngJob::ConverterRun::JobFolder},
+        {"one byte longer", longer, runnable, PngJob::ConverterRun::JobFolder},
+        {"same bytes, not executable", embedded, fs::perms::owner_read | fs::perms::owner_write,
+         PngJob::ConverterRun::JobFolder},
     };
-    for (const auto& [what, bytes, mode] : cases) {
-        Install(bytes, mode);
+    for (const auto& c : cases) {
+        Install(c.bytes, c.mode);
+        const auto before = fs::last_write_time(bin / "png2ico");
         messages.clear();
+        fs::remove(e / "out" / "a.ico");
         bool copied = false;
-        EXPECT_EQ(RunJob(copied), PngJob::ConverterRun::JobFolder) << what;
-        EXPECT_TRUE(copied) << what;
-        EXPECT_EQ(messages, std::vector<Message>{kPngDone}) << what;
-        EXPECT_EQ(testsupport::ReadBytes(bin / "png2ico"), bytes) << what;
-        EXPECT_EQ(fs::status(bin / "png2ico").permissions() & fs::perms::all, mode) << what;
-        EXPECT_FALSE(AnyJobFile(job)) << what;
+        EXPECT_EQ(RunJob(copied), c.run) << c.what;
+        EXPECT_EQ(copied, c.run == PngJob::ConverterRun::JobFolder) << c.what;
+        EXPECT_EQ(messages, std::vector<Message>{kPngDone}) << c.what;
+        EXPECT_TRUE(fs::is_regular_file(e / "out" / "a.ico")) << c.what;
+        EXPECT_EQ(testsupport::ReadBytes(bin / "png2ico"), c.bytes) << c.what;
+        EXPECT_EQ(fs::last_write_time(bin / "png2ico"), before) << c.what;
+        EXPECT_EQ(fs::status(bin / "png2ico").permissions() & fs::perms::all, c.mode) << c.what;
+        EXPECT_FALSE(AnyJobFile(job)) << c.what;
     }
+    ExpectIdle();
 }
 
 // A job folder on a file system mounted noexec (as /tmp often is): the

@@ -268,17 +268,3 @@ TEST(StaleTempFiles, OnlyAnUnlockedPlainFileIsRemoved) {
     EXPECT_EQ(EntryCount(dir.path()), 3u);
     ::close(folder);
 }
-
-// A live writer's own temporary file is locked from its creation on, so a
-// clean-up in another process leaves it alone.
-TEST(StaleTempFiles, LiveWritersFileIsLockedFromTheStart) {
-    testsupport::TempDir dir;
-    auto file = ReplacingFile::Create((dir / "a.ico").string());
-    ASSERT_NE(file, nullptr);
-    const int folder = ::open(dir.path().c_str(), O_PATH | O_DIRECTORY);
-    EXPECT_FALSE(files::RemoveIfStale(folder, fs::path(file->tempPath()).filename().string()));
-    ::close(folder);
-    ASSERT_TRUE(file->WriteAt(0, Bytes("whole")));
-    ASSERT_TRUE(file->Commit());
-    EXPECT_EQ(testsupport::ReadText(dir / "a.ico"), "whole");
-}

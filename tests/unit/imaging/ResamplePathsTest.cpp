@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <iterator>
 #include <random>
 #include <string>
@@ -55,18 +54,19 @@ std::vector<Picture> Sources() {
     return sources;
 }
 
+// The paths this processor runs.
+std::vector<SimdPath> Paths() {
+    std::vector<SimdPath> paths;
+    for (SimdPath path : {SimdPath::kPortable, SimdPath::kSse2, SimdPath::kAvx2})
+        if (imaging::SimdPathAvailable(path))
+            paths.push_back(path);
+    return paths;
+}
+
 Picture Resampled(Resampler& resampler, int32_t width, int32_t height) {
     Picture out(width, height);
     EXPECT_TRUE(resampler.Resample(out.target()));
     return out;
-}
-
-TEST(ResamplePaths, Sse2IsAlwaysThereOnX86_64) {
-#if defined(__x86_64__)
-    EXPECT_TRUE(imaging::SimdPathAvailable(SimdPath::kSse2));
-#endif
-    EXPECT_TRUE(imaging::SimdPathAvailable(SimdPath::kPortable));
-    EXPECT_TRUE(imaging::SimdPathAvailable(imaging::FastestSimdPath()));
 }
 
 TEST(ResamplePaths, EveryPathGivesThePortableBytes) {
@@ -74,11 +74,9 @@ TEST(ResamplePaths, EveryPathGivesThePortableBytes) {
                                                    {48, 48}, {72, 72}, {96, 96}, {128, 128}, {255, 7}};
     const std::vector<Picture> sources = Sources();
     int compared = 0;
-    for (SimdPath path : {SimdPath::kSse2, SimdPath::kAvx2}) {
-        if (!imaging::SimdPathAvailable(path)) {
-            std::printf("[ paths    ] %s: not on this processor\n", PathName(path));
+    for (SimdPath path : Paths()) {
+        if (path == SimdPath::kPortable)
             continue;
-        }
         for (const Picture& source : sources)
             for (bool box : {true, false}) {
                 Resampler portable(source.view(), Resampler::Options{box, SimdPath::kPortable});
@@ -96,13 +94,6 @@ TEST(ResamplePaths, EveryPathGivesThePortableBytes) {
     EXPECT_GT(compared, 0);
 }
 
-std::vector<SimdPath> Paths() {
-    std::vector<SimdPath> paths;
-    for (SimdPath path : {SimdPath::kPortable, SimdPath::kSse2, SimdPath::kAvx2})
-        if (imaging::SimdPathAvailable(path))
-            paths.push_back(path);
-    return paths;
-}
 
 // Back to straight alpha, against exact integer arithmetic: colour n over
 // alpha A (both 64 per 8-bit step) is n x 255 / A rounded half up, for
@@ -185,9 +176,7 @@ TEST(ResamplePaths, PremultiplyIsWithinThreeQuartersOfAUnitOnEveryPath) {
 TEST(ResamplePaths, MaskMarksAlphaBelowTheThresholdOnEveryPath) {
     std::mt19937 random(7);
     static constexpr uint8_t kAlphas[] = {0, 1, 2, 125, 126, 127, 128, 254, 255};
-    for (SimdPath path : {SimdPath::kPortable, SimdPath::kSse2, SimdPath::kAvx2}) {
-        if (!imaging::SimdPathAvailable(path))
-            continue;
+    for (SimdPath path : Paths()) {
         const imaging::ResampleKernels& kernels = imaging::KernelsFor(path);
         for (size_t pixels = 0; pixels <= 41; ++pixels)
             for (uint8_t threshold : {uint8_t{1}, uint8_t{127}}) {

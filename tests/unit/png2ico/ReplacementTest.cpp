@@ -296,8 +296,9 @@ TEST(Png2icoReplacement, FolderMovedDuringTheRunKeepsNothingBehind) {
 }
 
 // A run killed outright leaves its temporary file; the next run writing that
-// icon removes it, but not the temporary file of a run still writing, nor
-// anything that is not of the temporary-name pattern exactly.
+// icon removes it, but not the temporary file of a run still writing (its
+// lock is held across processes), nor a name just off the pattern (the
+// pattern and the kinds of entry left alone are the clean-up's unit tests').
 TEST(Png2icoReplacement, StaleTemporaryFilesGoButLiveOnesAndLookalikesStay) {
     TempDir dir;
     fs::create_directories(dir / "in");
@@ -318,13 +319,9 @@ TEST(Png2icoReplacement, StaleTemporaryFilesGoButLiveOnesAndLookalikesStay) {
     }
     ASSERT_TRUE(fs::exists(dir / staleTemp));
     ASSERT_TRUE(fs::exists(dir / aliveTemps[0])) << "the killed run removed a live temporary file";
-    const std::vector<std::string> lookalikes = {".a.ico.abcdefg", ".a.ico.abcdefghi", ".a.ico.abc-efgh", "a.ico.abcdefgh",
-                                                 ".a.ico.abcdefgh.", "..a.ico.abcdefgh", ".b.ico.abcdefgh"};
+    const std::vector<std::string> lookalikes = {".a.ico.abcdefg", ".b.ico.abcdefgh"};
     for (const auto& name : lookalikes)
         testsupport::WriteText(dir / "out" / name, "keep");
-    fs::create_directory(dir / "out/.a.ico.Folder12");
-    fs::create_symlink(dir / "victim", dir / "out/.a.ico.Symlink1");
-    ASSERT_EQ(::mkfifo((dir / "out/.a.ico.Fifo1234").c_str(), 0644), 0);
 
     const auto r = Png2ico(args, dir.path());
     EXPECT_NE(r.out.find("in/a.png ..[OK]\n"), std::string::npos) << r.out;
@@ -332,9 +329,6 @@ TEST(Png2icoReplacement, StaleTemporaryFilesGoButLiveOnesAndLookalikesStay) {
     EXPECT_TRUE(fs::exists(dir / aliveTemps[0]));
     for (const auto& name : lookalikes)
         EXPECT_EQ(testsupport::ReadText(dir / "out" / name), "keep") << name;
-    EXPECT_TRUE(fs::is_directory(dir / "out/.a.ico.Folder12"));
-    EXPECT_TRUE(fs::is_symlink(dir / "out/.a.ico.Symlink1"));
-    EXPECT_TRUE(fs::is_fifo(dir / "out/.a.ico.Fifo1234"));
     EXPECT_EQ(fs::file_size(dir / "out/a.ico"), 6u + 16 + 1128);
 }
 
