@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 
 namespace imaging {
 
@@ -65,6 +66,9 @@ AxisWeights MakeAxisWeights(int32_t sourcePixels, double sourceExtent, int32_t t
     return table;
 }
 
+// Runs of fewer target pixels than this are made pixel by pixel.
+constexpr int32_t kShortestHalvingRun = 16;
+
 FixedAxisWeights MakeFixedAxisWeights(int32_t sourcePixels, double sourceExtent, int32_t targetPixels) {
     const AxisWeights exact = MakeAxisWeights(sourcePixels, sourceExtent, targetPixels);
     std::vector<int16_t> rounded(exact.weights.size());
@@ -113,6 +117,33 @@ FixedAxisWeights MakeFixedAxisWeights(int32_t sourcePixels, double sourceExtent,
             for (int32_t copy = 0; copy < 4; ++copy)
                 pairs[(k / 2) * 8 + copy * 2 + k % 2] = out[k];
     }
+    // The longest run of target pixels that step two source pixels with the
+    // weights of the run's first.
+    const auto same = [&table](int32_t a, int32_t b) {
+        return table.first[b] == table.first[a] + 2 * (b - a) &&
+               std::equal(&table.weights[static_cast<size_t>(a) * table.taps],
+                          &table.weights[static_cast<size_t>(a + 1) * table.taps],
+                          &table.weights[static_cast<size_t>(b) * table.taps]);
+    };
+    for (int32_t begin = 0, end = 0; begin < targetPixels; begin = end) {
+        for (end = begin + 1; end < targetPixels && same(begin, end); ++end) {
+        }
+        if (end - begin > table.halvingEnd - table.halvingBegin) {
+            table.halvingBegin = begin;
+            table.halvingEnd = end;
+        }
+    }
+    // A short run saves less than making the pixels around it apart costs.
+    if (table.halvingEnd - table.halvingBegin < kShortestHalvingRun)
+        table.halvingBegin = table.halvingEnd = 0;
+    const size_t pairsPerPixel = static_cast<size_t>(table.taps) * 4;
+    for (int32_t d = 0; d < targetPixels; ++d)
+        if (d < table.halvingBegin || d >= table.halvingEnd) {
+            table.outside.push_back(d);
+            table.outsideFirst.push_back(table.first[d]);
+            const auto pairs = table.pairs.begin() + static_cast<std::ptrdiff_t>(d * pairsPerPixel);
+            table.outsidePairs.insert(table.outsidePairs.end(), pairs, pairs + static_cast<std::ptrdiff_t>(pairsPerPixel));
+        }
     return table;
 }
 

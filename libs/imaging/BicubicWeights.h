@@ -32,11 +32,21 @@ AxisWeights MakeAxisWeights(int32_t sourcePixels, double sourceExtent, int32_t t
 // vector loops: target pixel d reads up to first[d] + taps - 1, at most three
 // pixels past the end. `pairs` holds the same weights as the multiply-adds
 // take them: each two taps' weights four times over (16 bytes per two taps).
+// Halving exactly, the inner target pixels all read the same weights, each
+// two source pixels on from the one before: those from halvingBegin up to
+// halvingEnd (an empty run where there are too few) can share one set. The
+// few outside the run are listed in `outside`, with their `first` and
+// `pairs` in the same order, so that they can be made in one go.
 struct FixedAxisWeights {
     int32_t taps = 0;
     std::vector<int32_t> first;
     std::vector<int16_t> weights;
     std::vector<int16_t> pairs;
+    int32_t halvingBegin = 0;
+    int32_t halvingEnd = 0;
+    std::vector<int32_t> outside;
+    std::vector<int32_t> outsideFirst;
+    std::vector<int16_t> outsidePairs;
 };
 FixedAxisWeights MakeFixedAxisWeights(int32_t sourcePixels, double sourceExtent, int32_t targetPixels);
 

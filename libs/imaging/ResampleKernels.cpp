@@ -54,17 +54,28 @@ void RowsPortable(const FixedPixel* const* rows, const int16_t* weights, int32_t
         }
 }
 
+// One target pixel from `taps` pixels on, tap k weighing weightOf(k).
+template <typename WeightOf>
+void ColumnPixel(const FixedPixel* p, int32_t taps, WeightOf&& weightOf, uint8_t* bgra) {
+    int32_t sums[4] = {0, 0, 0, 0};
+    for (int32_t k = 0; k < taps; ++k)
+        for (int c = 0; c < 4; ++c)
+            sums[c] += p[k].lane[c] * weightOf(k);
+    FinishPixel(sums, bgra);
+}
+
 void ColumnsPortable(const FixedPixel* in, const int32_t* first, const int16_t* pairs, int32_t taps,
                      int32_t width, uint8_t* out) {
     for (int32_t d = 0; d < width; ++d) {
-        const FixedPixel* p = in + first[d];
         const int16_t* w = pairs + static_cast<size_t>(d) * taps * 4;
-        int32_t sums[4] = {0, 0, 0, 0};
-        for (int32_t k = 0; k < taps; ++k)
-            for (int c = 0; c < 4; ++c)
-                sums[c] += p[k].lane[c] * w[(k / 2) * 8 + k % 2];
-        FinishPixel(sums, out + 4 * d);
+        ColumnPixel(in + first[d], taps, [w](int32_t k) { return w[(k / 2) * 8 + k % 2]; }, out + 4 * d);
     }
+}
+
+void HalvingColumnsPortable(const FixedPixel* in, const int16_t* weights, int32_t taps, int32_t width,
+                            uint8_t* out) {
+    for (int32_t d = 0; d < width; ++d)
+        ColumnPixel(in + 2 * d, taps, [weights](int32_t k) { return weights[k]; }, out + 4 * d);
 }
 
 void MaskPortable(const uint8_t* bgra, size_t pixels, uint8_t opaqueFrom, uint8_t* transparent) {
@@ -72,7 +83,8 @@ void MaskPortable(const uint8_t* bgra, size_t pixels, uint8_t opaqueFrom, uint8_
         transparent[i] = bgra[4 * i + 3] < opaqueFrom ? 1 : 0;
 }
 
-constexpr ResampleKernels kPortable = {PremultiplyPortable, RowsPortable, ColumnsPortable, MaskPortable};
+constexpr ResampleKernels kPortable = {PremultiplyPortable, RowsPortable, ColumnsPortable, HalvingColumnsPortable,
+                                       MaskPortable};
 
 #if defined(__SSE2__)
 
@@ -193,6 +205,46 @@ void ColumnsSse2(const FixedPixel* in, const int32_t* first, const int16_t* pair
     }
 }
 
+// Source pixels 2m and 2m + 1 interleaved lane by lane: the taps 2j and
+// 2j + 1 of halving target pixel m - j.
+__m128i HalvingPair(const FixedPixel* in, int32_t m) {
+    const __m128i two = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 2 * m));
+    return _mm_unpacklo_epi16(two, _mm_srli_si128(two, 8));
+}
+
+// Two target pixels at a time; each interleaved pair serves both.
+template <int32_t Pairs>
+void HalvingColumnsSse2Taps(const FixedPixel* in, const int16_t* weights, int32_t width, uint8_t* out) {
+    __m128i pairs[Pairs];
+    for (int32_t j = 0; j < Pairs; ++j)
+        pairs[j] = _mm_set1_epi32(PairOf(weights + 2 * j));
+    int32_t d = 0;
+    for (; d + 2 <= width; d += 2) {
+        __m128i first = _mm_setzero_si128();
+        __m128i second = _mm_setzero_si128();
+#pragma GCC unroll 8
+        for (int32_t m = 0; m <= Pairs; ++m) {
+            const __m128i pair = HalvingPair(in, d + m);
+            if (m < Pairs)
+                first = _mm_add_epi32(first, _mm_madd_epi16(pair, pairs[m]));
+            if (m > 0)
+                second = _mm_add_epi32(second, _mm_madd_epi16(pair, pairs[m - 1]));
+        }
+        FinishPairSse2(first, second, out + 4 * d);
+    }
+    HalvingColumnsPortable(in + 2 * d, weights, 2 * Pairs, width - d, out + 4 * d);
+}
+
+void HalvingColumnsSse2(const FixedPixel* in, const int16_t* weights, int32_t taps, int32_t width, uint8_t* out) {
+    switch (taps) {
+    case 4: return HalvingColumnsSse2Taps<2>(in, weights, width, out);
+    case 8: return HalvingColumnsSse2Taps<4>(in, weights, width, out);
+    case 12: return HalvingColumnsSse2Taps<6>(in, weights, width, out);
+    case 16: return HalvingColumnsSse2Taps<8>(in, weights, width, out);
+    default: return HalvingColumnsPortable(in, weights, taps, width, out);
+    }
+}
+
 // Four pixels at a time: alpha below the threshold gives all ones in a lane,
 // narrowed to one byte per pixel.
 void MaskSse2(const uint8_t* bgra, size_t pixels, uint8_t opaqueFrom, uint8_t* transparent) {
@@ -210,7 +262,7 @@ void MaskSse2(const uint8_t* bgra, size_t pixels, uint8_t opaqueFrom, uint8_t* t
     MaskPortable(bgra + 4 * i, pixels - i, opaqueFrom, transparent + i);
 }
 
-constexpr ResampleKernels kSse2 = {PremultiplySse2, RowsSse2, ColumnsSse2, MaskSse2};
+constexpr ResampleKernels kSse2 = {PremultiplySse2, RowsSse2, ColumnsSse2, HalvingColumnsSse2, MaskSse2};
 
 #endif
 

@@ -34,6 +34,11 @@ struct ResampleKernels {
     // laid out as FixedAxisWeights::pairs.
     void (*columns)(const FixedPixel* in, const int32_t* first, const int16_t* pairs, int32_t taps,
                     int32_t width, uint8_t* out);
+    // The same for target pixels that all take one set of weights, pixel d
+    // starting 2 d source pixels on: as `columns` with first[d] = 2 d and the
+    // same weights for every d, but without gathering each pixel's taps anew.
+    void (*halvingColumns)(const FixedPixel* in, const int16_t* weights, int32_t taps, int32_t width,
+                           uint8_t* out);
     // transparent[i] = 1 where the pixel's alpha is below `opaqueFrom`, else 0.
     void (*mask)(const uint8_t* bgra, size_t pixels, uint8_t opaqueFrom, uint8_t* transparent);
 };

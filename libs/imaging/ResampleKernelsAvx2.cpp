@@ -19,17 +19,19 @@ namespace imaging {
 namespace {
 
 __attribute__((target("avx2"))) void PremultiplyAvx2(const uint8_t* bgra, int32_t width, FixedPixel* out) {
-    const __m256i alphaLanes = _mm256_setr_epi16(0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0, -1);
+    // Each pixel's alpha word into all four of its lanes.
+    const __m256i alphaOfPixel = _mm256_setr_epi8(6, 7, 6, 7, 6, 7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15, 6, 7,
+                                                  6, 7, 6, 7, 6, 7, 14, 15, 14, 15, 14, 15, 14, 15);
     const __m256i two = _mm256_set1_epi16(2);
     const __m256i factor = _mm256_set1_epi16(static_cast<int16_t>(kPremultiplyFactor));
     int32_t x = 0;
     for (; x + 4 <= width; x += 4) {
         const __m256i straight =
             _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bgra + 4 * x)));
-        const __m256i alpha = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(straight, 0xFF), 0xFF);
+        const __m256i alpha = _mm256_shuffle_epi8(straight, alphaOfPixel);
         const __m256i colour = _mm256_mulhi_epu16(_mm256_add_epi16(_mm256_mullo_epi16(straight, alpha), two), factor);
-        const __m256i pixels = _mm256_or_si256(_mm256_andnot_si256(alphaLanes, colour),
-                                               _mm256_and_si256(alphaLanes, _mm256_slli_epi16(straight, kFixedShift)));
+        // Alpha is the fourth word of each pixel: 0x88 takes words 3 and 7 of each half.
+        const __m256i pixels = _mm256_blend_epi16(colour, _mm256_slli_epi16(straight, kFixedShift), 0x88);
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x), pixels);
     }
     for (; x < width; ++x)
@@ -91,6 +93,14 @@ void RowsAvx2(const FixedPixel* const* rows, const int16_t* weights, int32_t tap
     }
 }
 
+// Four pixels, each 128-bit half's two interleaved lane by lane, as a
+// multiply-add takes two taps of four channels.
+__attribute__((target("avx2"), always_inline)) inline __m256i InterleavedPairs(const FixedPixel* in) {
+    const __m256i interleave = _mm256_setr_epi8(0, 1, 8, 9, 2, 3, 10, 11, 4, 5, 12, 13, 6, 7, 14, 15, 0, 1, 8,
+                                                9, 2, 3, 10, 11, 4, 5, 12, 13, 6, 7, 14, 15);
+    return _mm256_shuffle_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(in)), interleave);
+}
+
 // One target pixel's four sums, four taps per multiply-add: the low half
 // holds taps k and k + 1 interleaved lane by lane, the high half k + 2 and
 // k + 3; the halves are added at the end. `Taps` 0 means `taps`.
@@ -101,8 +111,7 @@ __attribute__((target("avx2"))) __m128i ColumnSum(const FixedPixel* in, const in
     __m256i sum = _mm256_setzero_si256();
 #pragma GCC unroll 4
     for (int32_t k = 0; k < taps; k += 4) {
-        const __m256i four = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + k));
-        const __m256i lanes = _mm256_unpacklo_epi16(four, _mm256_srli_si256(four, 8));
+        const __m256i lanes = InterleavedPairs(in + k);
         const __m256i weight = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pairs + k * 4));
         sum = _mm256_add_epi32(sum, _mm256_madd_epi16(lanes, weight));
     }
@@ -117,14 +126,15 @@ __attribute__((target("avx2"), always_inline)) inline __m256i Divide(__m256i num
 }
 
 // FinishPixel for four pixels at once, each step as FinishPairSse2 takes it
-// (which is FinishPixel's own, lane by lane).
-__attribute__((target("avx2"), always_inline)) inline void FinishFourAvx2(const int32_t* sums, uint8_t* bgra) {
+// (which is FinishPixel's own, lane by lane): the sums of the first two
+// pixels in `low`, one per 128-bit half, of the other two in `high`.
+__attribute__((target("avx2"), always_inline)) inline void FinishFourAvx2(__m256i low, __m256i high,
+                                                                           uint8_t* bgra) {
     const __m256i round = _mm256_set1_epi32(kWeightOne / 2);
     const __m256i zero = _mm256_setzero_si256();
     const __m256i alphaLanes = _mm256_setr_epi16(0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0, -1);
-    const auto* in = reinterpret_cast<const __m256i*>(sums);
-    const __m256i first = _mm256_srai_epi32(_mm256_add_epi32(_mm256_loadu_si256(in), round), kWeightShift);
-    const __m256i second = _mm256_srai_epi32(_mm256_add_epi32(_mm256_loadu_si256(in + 1), round), kWeightShift);
+    const __m256i first = _mm256_srai_epi32(_mm256_add_epi32(low, round), kWeightShift);
+    const __m256i second = _mm256_srai_epi32(_mm256_add_epi32(high, round), kWeightShift);
     // The packs interleave the halves: put the pixels back in order.
     const __m256i value = _mm256_permute4x64_epi64(_mm256_packs_epi32(first, second), 0xD8);
     __m256i alpha = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(value, 0xFF), 0xFF);
@@ -143,9 +153,11 @@ __attribute__((target("avx2"), always_inline)) inline void FinishFourAvx2(const 
         return;
     }
     const __m256i divisor = _mm256_max_epi16(alpha, _mm256_set1_epi16(1));
-    const __m256i low = Divide(_mm256_unpacklo_epi16(colour, zero), _mm256_unpacklo_epi16(divisor, zero));
-    const __m256i high = Divide(_mm256_unpackhi_epi16(colour, zero), _mm256_unpackhi_epi16(divisor, zero));
-    __m256i straight = _mm256_packs_epi32(low, high);
+    const __m256i lowQuotients =
+        Divide(_mm256_unpacklo_epi16(colour, zero), _mm256_unpacklo_epi16(divisor, zero));
+    const __m256i highQuotients =
+        Divide(_mm256_unpackhi_epi16(colour, zero), _mm256_unpackhi_epi16(divisor, zero));
+    __m256i straight = _mm256_packs_epi32(lowQuotients, highQuotients);
     straight = _mm256_or_si256(_mm256_andnot_si256(alphaLanes, straight), _mm256_and_si256(alphaLanes, alpha8));
     straight = _mm256_and_si256(straight, visible);
     const __m256i bytes = _mm256_permute4x64_epi64(_mm256_packus_epi16(straight, straight), 0x08);
@@ -168,8 +180,10 @@ __attribute__((target("avx2"))) void ColumnsAvx2Taps(const FixedPixel* in, const
             _mm_store_si128(reinterpret_cast<__m128i*>(sums + 4 * d),
                             ColumnSum<Taps>(in + first[start + d], pairs + (start + d) * stride, taps));
         int32_t d = 0;
-        for (; d + 4 <= n; d += 4)
-            FinishFourAvx2(sums + 4 * d, out + 4 * (start + d));
+        for (; d + 4 <= n; d += 4) {
+            const auto* four = reinterpret_cast<const __m256i*>(sums + 4 * d);
+            FinishFourAvx2(_mm256_load_si256(four), _mm256_load_si256(four + 1), out + 4 * (start + d));
+        }
         for (; d < n; ++d)
             FinishPixel(sums + 4 * d, out + 4 * (start + d));
     }
@@ -183,6 +197,43 @@ __attribute__((target("avx2"))) void ColumnsAvx2(const FixedPixel* in, const int
     case 12: return ColumnsAvx2Taps<12>(in, first, pairs, taps, width, out);
     case 16: return ColumnsAvx2Taps<16>(in, first, pairs, taps, width, out);
     default: return ColumnsAvx2Taps<0>(in, first, pairs, taps, width, out);
+    }
+}
+
+// Four target pixels at a time: the pairs of pixels d and d + 1 are those of
+// d + 2 and d + 3 two taps on, so each is interleaved once for both.
+template <int32_t Pairs>
+__attribute__((target("avx2"))) void HalvingColumnsAvx2Taps(const FixedPixel* in, const int16_t* weights,
+                                                            int32_t width, uint8_t* out) {
+    __m256i pairs[Pairs];
+    for (int32_t j = 0; j < Pairs; ++j)
+        pairs[j] = _mm256_set1_epi32(PairOf(weights + 2 * j));
+    int32_t d = 0;
+    for (; d + 4 <= width; d += 4) {
+        __m256i low = _mm256_setzero_si256();
+        __m256i high = _mm256_setzero_si256();
+#pragma GCC unroll 10
+        for (int32_t m = 0; m < Pairs + 2; ++m) {
+            const __m256i two = InterleavedPairs(in + 2 * (d + m));
+            if (m < Pairs)
+                low = _mm256_add_epi32(low, _mm256_madd_epi16(two, pairs[m]));
+            if (m >= 2)
+                high = _mm256_add_epi32(high, _mm256_madd_epi16(two, pairs[m - 2]));
+        }
+        FinishFourAvx2(low, high, out + 4 * d);
+    }
+    if (d < width)
+        KernelsFor(SimdPath::kSse2).halvingColumns(in + 2 * d, weights, 2 * Pairs, width - d, out + 4 * d);
+}
+
+void HalvingColumnsAvx2(const FixedPixel* in, const int16_t* weights, int32_t taps, int32_t width,
+                        uint8_t* out) {
+    switch (taps) {
+    case 4: return HalvingColumnsAvx2Taps<2>(in, weights, width, out);
+    case 8: return HalvingColumnsAvx2Taps<4>(in, weights, width, out);
+    case 12: return HalvingColumnsAvx2Taps<6>(in, weights, width, out);
+    case 16: return HalvingColumnsAvx2Taps<8>(in, weights, width, out);
+    default: return KernelsFor(SimdPath::kSse2).halvingColumns(in, weights, taps, width, out);
     }
 }
 
@@ -211,7 +262,8 @@ __attribute__((target("avx2"))) void MaskAvx2(const uint8_t* bgra, size_t pixels
 } // namespace
 
 const ResampleKernels& Avx2Kernels() {
-    static constexpr ResampleKernels kAvx2 = {PremultiplyAvx2, RowsAvx2, ColumnsAvx2, MaskAvx2};
+    static constexpr ResampleKernels kAvx2 = {PremultiplyAvx2, RowsAvx2, ColumnsAvx2, HalvingColumnsAvx2,
+                                              MaskAvx2};
     return kAvx2;
 }
 

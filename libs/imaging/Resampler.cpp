@@ -54,6 +54,24 @@ void VerticalPass(const ResampleKernels& kernels, RowAt&& rowAt, int32_t first, 
     kernels.rows(rows.data(), rowWeights.data(), static_cast<int32_t>(rows.size()), width, out);
 }
 
+// One target row from a row of the vertical pass. Where the weights have a
+// halving run, its pixels are made in one go and the few outside it in
+// another, through `outside` (four bytes for each of them).
+void HorizontalPass(const ResampleKernels& kernels, const FixedPixel* in, const FixedAxisWeights& columns,
+                    int32_t width, uint8_t* outside, uint8_t* out) {
+    if (columns.halvingBegin == columns.halvingEnd) {
+        kernels.columns(in, columns.first.data(), columns.pairs.data(), columns.taps, width, out);
+        return;
+    }
+    const auto count = static_cast<int32_t>(columns.outside.size());
+    kernels.columns(in, columns.outsideFirst.data(), columns.outsidePairs.data(), columns.taps, count, outside);
+    for (int32_t i = 0; i < count; ++i)
+        std::memcpy(out + 4 * columns.outside[i], outside + 4 * i, 4);
+    const int32_t begin = columns.halvingBegin;
+    kernels.halvingColumns(in + columns.first[begin], columns.weights.data() + static_cast<size_t>(begin) * columns.taps,
+                           columns.taps, columns.halvingEnd - begin, out + 4 * begin);
+}
+
 // Icons of one set are made from pictures of a few sizes: the weight tables
 // of the last few axes a thread filtered are kept for the next picture.
 constexpr size_t kCachedTables = 8;
@@ -208,6 +226,7 @@ void Resampler::Filter(const PixelTarget& target, const Reduction& reduction) {
 
     // The horizontal pass reads up to three padding pixels past the row.
     std::vector<FixedPixel> between(static_cast<size_t>(width) + 3, FixedPixel{});
+    std::vector<uint8_t> outside(columns.outside.size() * 4);
     std::vector<const FixedPixel*> taps;
     std::vector<int16_t> tapWeights;
     const auto run = [&](auto&& rowAt) {
@@ -215,8 +234,7 @@ void Resampler::Filter(const PixelTarget& target, const Reduction& reduction) {
         for (int32_t y = 0; y < target.height; ++y, weights += rows.taps) {
             VerticalPass(*kernels_, rowAt, rows.first[y], weights, rows.taps, width, taps, tapWeights,
                          between.data());
-            kernels_->columns(between.data(), columns.first.data(), columns.pairs.data(), columns.taps,
-                              target.width, target.row(y));
+            HorizontalPass(*kernels_, between.data(), columns, target.width, outside.data(), target.row(y));
         }
     };
     if (level) {

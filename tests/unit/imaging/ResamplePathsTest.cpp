@@ -165,10 +165,55 @@ TEST(ResamplePaths, PremultiplyIsWithinThreeQuartersOfAUnitOnEveryPath) {
                         << alpha;
                 }
                 ASSERT_EQ(out[x].lane[3], 64 * alpha);
-                if (x == 255)
+                if (x == 255) {
                     ASSERT_EQ(out[x].lane[0], 64 * alpha);
+                }
             }
         }
+}
+
+// A run of target pixels sharing one set of weights, two source pixels
+// apart, against the same pixels gathered one by one with the general
+// horizontal pass: at every run length across the vector widths and their
+// tails, for the unrolled tap counts and one that is not, on every path.
+TEST(ResamplePaths, HalvingRunGivesWhatGatheringEachPixelGives) {
+    std::mt19937 random(11);
+    for (SimdPath path : Paths()) {
+        const imaging::ResampleKernels& kernels = imaging::KernelsFor(path);
+        for (int32_t taps : {4, 8, 12, 16, 20})
+            for (int32_t width = 1; width <= 13; ++width) {
+                std::vector<imaging::FixedPixel> in(static_cast<size_t>(2 * width + taps + 1));
+                for (auto& pixel : in) {
+                    const auto alpha = static_cast<int16_t>(random() % (imaging::kFixedOne + 1));
+                    pixel = {{static_cast<int16_t>(random() % (alpha + 1)), static_cast<int16_t>(random() % (alpha + 1)),
+                              static_cast<int16_t>(random() % (alpha + 1)), alpha}};
+                }
+                // Weights summing to one, overshooting as the kernel does.
+                std::vector<int16_t> weights(static_cast<size_t>(taps));
+                int32_t sum = 0;
+                for (auto& weight : weights) {
+                    weight = static_cast<int16_t>(static_cast<int32_t>(random() % 6000) - 1000);
+                    sum += weight;
+                }
+                weights[static_cast<size_t>(taps) / 2] = static_cast<int16_t>(weights[taps / 2] + (1 << 14) - sum);
+                std::vector<int32_t> first(static_cast<size_t>(width));
+                std::vector<int16_t> pairs(static_cast<size_t>(width) * taps * 4);
+                for (int32_t d = 0; d < width; ++d) {
+                    first[d] = 2 * d;
+                    for (int32_t k = 0; k < taps; ++k)
+                        for (int copy = 0; copy < 4; ++copy)
+                            pairs[static_cast<size_t>(d) * taps * 4 + (k / 2) * 8 + copy * 2 + k % 2] = weights[k];
+                }
+                std::vector<uint8_t> gathered(static_cast<size_t>(width) * 4);
+                std::vector<uint8_t> shared(gathered.size() + 1, 0xAA);  // one byte past the end must stay
+                kernels.columns(in.data(), first.data(), pairs.data(), taps, width, gathered.data());
+                kernels.halvingColumns(in.data(), weights.data(), taps, width, shared.data());
+                EXPECT_EQ(shared.back(), 0xAA);
+                shared.pop_back();
+                ASSERT_EQ(shared, gathered) << "path " << static_cast<int>(path) << ", " << taps << " taps, "
+                                            << width << " pixels";
+            }
+    }
 }
 
 // Alpha straddling both thresholds, at every length up to a few registers
