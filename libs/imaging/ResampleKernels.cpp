@@ -54,6 +54,17 @@ void RowsPortable(const FixedPixel* const* rows, const int16_t* weights, int32_t
         }
 }
 
+void MirroredRowsPortable(const FixedPixel* const* rows, const int16_t* weights, int32_t taps, int32_t width,
+                          FixedPixel* out) {
+    for (int32_t x = 0; x < width; ++x)
+        for (int c = 0; c < 4; ++c) {
+            int32_t sum = 0;
+            for (int32_t k = 0; k < taps / 2; ++k)
+                sum += (rows[k][x].lane[c] + rows[taps - 1 - k][x].lane[c]) * weights[k];
+            out[x].lane[c] = RoundSum(sum);
+        }
+}
+
 // One target pixel from `taps` pixels on, tap k weighing weightOf(k).
 template <typename WeightOf>
 void ColumnPixel(const FixedPixel* p, int32_t taps, WeightOf&& weightOf, uint8_t* bgra) {
@@ -83,8 +94,8 @@ void MaskPortable(const uint8_t* bgra, size_t pixels, uint8_t opaqueFrom, uint8_
         transparent[i] = bgra[4 * i + 3] < opaqueFrom ? 1 : 0;
 }
 
-constexpr ResampleKernels kPortable = {PremultiplyPortable, RowsPortable, ColumnsPortable, HalvingColumnsPortable,
-                                       MaskPortable};
+constexpr ResampleKernels kPortable = {PremultiplyPortable,    RowsPortable, MirroredRowsPortable, ColumnsPortable,
+                                       HalvingColumnsPortable, MaskPortable};
 
 #if defined(__SSE2__)
 
@@ -166,6 +177,52 @@ void RowsSse2(const FixedPixel* const* rows, const int16_t* weights, int32_t tap
     case 14: return RowsSse2Taps<14>(rows, weights, width, out);
     case 16: return RowsSse2Taps<16>(rows, weights, width, out);
     default: return RowsPortable(rows, weights, taps, width, out);
+    }
+}
+
+// Mirrored taps: the rows of each mirrored pair added first, then two such
+// sums per multiply-add.
+template <int32_t Taps>
+void MirroredRowsSse2Taps(const FixedPixel* const* rows, const int16_t* weights, int32_t width, FixedPixel* out) {
+    constexpr int32_t kHalf = Taps / 2;
+    const FixedPixel* r[Taps];
+    __m128i pairs[kHalf / 2];
+    for (int32_t k = 0; k < Taps; ++k)
+        r[k] = rows[k];
+    for (int32_t k = 0; k < kHalf; k += 2)
+        pairs[k / 2] = _mm_set1_epi32(PairOf(weights + k));
+    const __m128i round = _mm_set1_epi32(kWeightOne / 2);
+    int32_t x = 0;
+    for (; x + 2 <= width; x += 2) {
+        __m128i low = round;
+        __m128i high = round;
+#pragma GCC unroll 8
+        for (int32_t k = 0; k < kHalf; k += 2) {
+            const auto at = [&r, x](int32_t row) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(r[row] + x)); };
+            const __m128i a = _mm_add_epi16(at(k), at(Taps - 1 - k));
+            const __m128i b = _mm_add_epi16(at(k + 1), at(Taps - 2 - k));
+            low = _mm_add_epi32(low, _mm_madd_epi16(_mm_unpacklo_epi16(a, b), pairs[k / 2]));
+            high = _mm_add_epi32(high, _mm_madd_epi16(_mm_unpackhi_epi16(a, b), pairs[k / 2]));
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x),
+                         _mm_packs_epi32(_mm_srai_epi32(low, kWeightShift), _mm_srai_epi32(high, kWeightShift)));
+    }
+    if (x < width) {
+        const FixedPixel* tail[Taps];
+        for (int32_t k = 0; k < Taps; ++k)
+            tail[k] = r[k] + x;
+        MirroredRowsPortable(tail, weights, Taps, width - x, out + x);
+    }
+}
+
+void MirroredRowsSse2(const FixedPixel* const* rows, const int16_t* weights, int32_t taps, int32_t width,
+                      FixedPixel* out) {
+    switch (taps) {
+    case 4: return MirroredRowsSse2Taps<4>(rows, weights, width, out);
+    case 8: return MirroredRowsSse2Taps<8>(rows, weights, width, out);
+    case 12: return MirroredRowsSse2Taps<12>(rows, weights, width, out);
+    case 16: return MirroredRowsSse2Taps<16>(rows, weights, width, out);
+    default: return MirroredRowsPortable(rows, weights, taps, width, out);
     }
 }
 
@@ -262,7 +319,8 @@ void MaskSse2(const uint8_t* bgra, size_t pixels, uint8_t opaqueFrom, uint8_t* t
     MaskPortable(bgra + 4 * i, pixels - i, opaqueFrom, transparent + i);
 }
 
-constexpr ResampleKernels kSse2 = {PremultiplySse2, RowsSse2, ColumnsSse2, HalvingColumnsSse2, MaskSse2};
+constexpr ResampleKernels kSse2 = {PremultiplySse2, RowsSse2,           MirroredRowsSse2,
+                                   ColumnsSse2,    HalvingColumnsSse2, MaskSse2};
 
 #endif
 

@@ -28,6 +28,13 @@ struct ResampleKernels {
     // to 16.
     void (*rows)(const FixedPixel* const* rows, const int16_t* weights, int32_t taps, int32_t width,
                  FixedPixel* out);
+    // The same for weights that mirror about their middle (weights[k] ==
+    // weights[taps - 1 - k], as an exact halving has them) over a multiple of
+    // four `taps`: rows k and taps - 1 - k are added before their weight
+    // multiplies them, which 16 bits hold for premultiplied rows (0 to
+    // kFixedOne), so half the multiplies give the same sums.
+    void (*mirroredRows)(const FixedPixel* const* rows, const int16_t* weights, int32_t taps, int32_t width,
+                         FixedPixel* out);
     // The horizontal pass over one row, back to straight-alpha bytes: target
     // pixel d sums in[first[d] + k] times tap k's weight for a multiple of
     // four `taps` (`in` readable that far), then FinishPixel. The weights are

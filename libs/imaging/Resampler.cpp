@@ -30,7 +30,8 @@ constexpr int32_t kLargestSharedTarget = 256;
 // One target row's worth of the vertical pass: the weighted sum of the
 // source rows from `first` on, fetched with `rowAt`. The taps of weight 0 at
 // the ends (the picture's edges, the padding) are skipped; an odd count is
-// made even with a row of weight 0.
+// made even with a row of weight 0. Weights that mirror about their middle
+// take the loop that adds the mirrored rows first.
 template <typename RowAt>
 void VerticalPass(const ResampleKernels& kernels, RowAt&& rowAt, int32_t first, const int16_t* weights, int32_t taps,
                   int32_t width, std::vector<const FixedPixel*>& rows, std::vector<int16_t>& rowWeights,
@@ -47,7 +48,12 @@ void VerticalPass(const ResampleKernels& kernels, RowAt&& rowAt, int32_t first, 
         rows.push_back(rowAt(first + k));
         rowWeights.push_back(weights[k]);
     }
-    if (rows.size() % 2 != 0) {
+    const auto count = static_cast<int32_t>(rows.size());
+    if (count % 4 == 0 && std::equal(rowWeights.begin(), rowWeights.begin() + count / 2, rowWeights.rbegin())) {
+        kernels.mirroredRows(rows.data(), rowWeights.data(), count, width, out);
+        return;
+    }
+    if (count % 2 != 0) {
         rows.push_back(rows.front());
         rowWeights.push_back(0);
     }

@@ -172,6 +172,64 @@ TEST(ResamplePaths, PremultiplyIsWithinThreeQuartersOfAUnitOnEveryPath) {
         }
 }
 
+// Premultiplied pixels, a quarter of them opaque white (the largest lanes,
+// where two rows added come closest to 16 bits).
+std::vector<imaging::FixedPixel> RandomPremultiplied(std::mt19937& random, size_t count) {
+    std::vector<imaging::FixedPixel> pixels(count);
+    for (auto& pixel : pixels) {
+        const auto alpha = static_cast<int16_t>(random() % 4 == 0 ? imaging::kFixedOne : random() % (imaging::kFixedOne + 1));
+        const auto colour = [&] { return static_cast<int16_t>(alpha == imaging::kFixedOne ? alpha : random() % (alpha + 1)); };
+        pixel = {{colour(), colour(), colour(), alpha}};
+    }
+    return pixels;
+}
+
+// Weights summing to one, overshooting as the kernel does; mirrored about
+// their middle when asked.
+std::vector<int16_t> RandomWeights(std::mt19937& random, int32_t taps, bool mirrored) {
+    std::vector<int16_t> weights(static_cast<size_t>(taps));
+    for (auto& weight : weights)
+        weight = static_cast<int16_t>(static_cast<int32_t>(random() % 3000) - 500);
+    if (mirrored)
+        std::copy(weights.begin(), weights.begin() + taps / 2, weights.rbegin());
+    int32_t sum = 0;
+    for (int16_t weight : weights)
+        sum += weight;
+    const int32_t middle = taps / 2;
+    const int32_t excess = (1 << 14) - sum;
+    weights[middle] = static_cast<int16_t>(weights[middle] + (mirrored ? excess / 2 : excess));
+    if (mirrored)
+        weights[middle - 1] = weights[middle];
+    return weights;
+}
+
+// Weights that mirror about their middle, adding the mirrored rows first,
+// against the plain vertical pass over the same rows: every tail of the
+// vectors, the unrolled tap counts and one that is not, on every path.
+TEST(ResamplePaths, MirroredRowsGiveWhatThePlainPassGives) {
+    std::mt19937 random(13);
+    for (SimdPath path : Paths()) {
+        const imaging::ResampleKernels& kernels = imaging::KernelsFor(path);
+        for (int32_t taps : {4, 8, 12, 16, 20})
+            for (int32_t width = 1; width <= 13; ++width) {
+                std::vector<std::vector<imaging::FixedPixel>> rows;
+                std::vector<const imaging::FixedPixel*> pointers;
+                for (int32_t k = 0; k < taps; ++k)
+                    pointers.push_back(rows.emplace_back(RandomPremultiplied(random, static_cast<size_t>(width))).data());
+                const std::vector<int16_t> weights = RandomWeights(random, taps, true);
+                std::vector<imaging::FixedPixel> plain(static_cast<size_t>(width));
+                std::vector<imaging::FixedPixel> mirrored(plain.size() + 1, imaging::FixedPixel{{-1, -1, -1, -1}});
+                kernels.rows(pointers.data(), weights.data(), taps, width, plain.data());
+                kernels.mirroredRows(pointers.data(), weights.data(), taps, width, mirrored.data());
+                EXPECT_EQ(mirrored.back().lane[0], -1);  // nothing written past the end
+                for (int32_t x = 0; x < width; ++x)
+                    for (int c = 0; c < 4; ++c)
+                        ASSERT_EQ(mirrored[x].lane[c], plain[x].lane[c])
+                            << "path " << static_cast<int>(path) << ", " << taps << " taps, " << width << " pixels";
+            }
+    }
+}
+
 // A run of target pixels sharing one set of weights, two source pixels
 // apart, against the same pixels gathered one by one with the general
 // horizontal pass: at every run length across the vector widths and their
@@ -182,20 +240,8 @@ TEST(ResamplePaths, HalvingRunGivesWhatGatheringEachPixelGives) {
         const imaging::ResampleKernels& kernels = imaging::KernelsFor(path);
         for (int32_t taps : {4, 8, 12, 16, 20})
             for (int32_t width = 1; width <= 13; ++width) {
-                std::vector<imaging::FixedPixel> in(static_cast<size_t>(2 * width + taps + 1));
-                for (auto& pixel : in) {
-                    const auto alpha = static_cast<int16_t>(random() % (imaging::kFixedOne + 1));
-                    pixel = {{static_cast<int16_t>(random() % (alpha + 1)), static_cast<int16_t>(random() % (alpha + 1)),
-                              static_cast<int16_t>(random() % (alpha + 1)), alpha}};
-                }
-                // Weights summing to one, overshooting as the kernel does.
-                std::vector<int16_t> weights(static_cast<size_t>(taps));
-                int32_t sum = 0;
-                for (auto& weight : weights) {
-                    weight = static_cast<int16_t>(static_cast<int32_t>(random() % 6000) - 1000);
-                    sum += weight;
-                }
-                weights[static_cast<size_t>(taps) / 2] = static_cast<int16_t>(weights[taps / 2] + (1 << 14) - sum);
+                const std::vector<imaging::FixedPixel> in = RandomPremultiplied(random, static_cast<size_t>(2 * width + taps + 1));
+                const std::vector<int16_t> weights = RandomWeights(random, taps, false);
                 std::vector<int32_t> first(static_cast<size_t>(width));
                 std::vector<int16_t> pairs(static_cast<size_t>(width) * taps * 4);
                 for (int32_t d = 0; d < width; ++d) {
