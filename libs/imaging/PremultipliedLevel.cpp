@@ -14,33 +14,6 @@ namespace {
 // spread thin, the scratch row small.
 constexpr int32_t kChunk = 2048;
 
-// One row of 2 x 2 box averages from two premultiplied rows (the same row
-// twice for an odd last row, which averages it alone); an odd last column is
-// averaged on its own. Every lane is 0..16320, so four of them add up within
-// 16 unsigned bits.
-void HalveRow(const FixedPixel* upper, const FixedPixel* lower, int32_t columns, FixedPixel* out) {
-    const int32_t pairs = columns / 2;
-    int32_t i = 0;
-#if defined(__SSE2__)
-    const __m128i two = _mm_set1_epi16(2);
-    for (; i + 2 <= pairs; i += 2) {
-        const auto* u = reinterpret_cast<const __m128i*>(upper + 2 * i);
-        const auto* l = reinterpret_cast<const __m128i*>(lower + 2 * i);
-        const __m128i left = _mm_add_epi16(_mm_loadu_si128(u), _mm_loadu_si128(l));
-        const __m128i right = _mm_add_epi16(_mm_loadu_si128(u + 1), _mm_loadu_si128(l + 1));
-        const __m128i sum = _mm_add_epi16(_mm_unpacklo_epi64(left, right), _mm_unpackhi_epi64(left, right));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_srli_epi16(_mm_add_epi16(sum, two), 2));
-    }
-#endif
-    for (; i < pairs; ++i)
-        for (int c = 0; c < 4; ++c)
-            out[i].lane[c] = static_cast<int16_t>((upper[2 * i].lane[c] + upper[2 * i + 1].lane[c] +
-                                                   lower[2 * i].lane[c] + lower[2 * i + 1].lane[c] + 2) >> 2);
-    if (pairs * 2 < columns)
-        for (int c = 0; c < 4; ++c)
-            out[pairs].lane[c] = static_cast<int16_t>((upper[2 * pairs].lane[c] + lower[2 * pairs].lane[c] + 1) >> 1);
-}
-
 PremultipliedLevel Allocate(int32_t width, int32_t height, double extentX, double extentY) {
     PremultipliedLevel out;
     out.width = width;
@@ -69,7 +42,7 @@ void HalveStraightRow(const PixelView& source, int32_t y, const ResampleKernels&
     const int32_t below = LowerRow(y, source.height);
     if (below != 2 * y)
         kernels.premultiply(source.row(below), source.width, lower);
-    HalveRow(upper, below != 2 * y ? lower : upper, source.width, out);
+    kernels.halve(upper, below != 2 * y ? lower : upper, source.width, out);
 }
 
 // `n` consecutive pixels added to one block's four sums.
@@ -171,15 +144,15 @@ PremultipliedLevel QuarterStraight(const PixelView& source, const ResampleKernel
         HalveStraightRow(source, r0, kernels, upper.data(), lower.data(), halfUpper.data());
         if (r1 != r0)
             HalveStraightRow(source, r1, kernels, upper.data(), lower.data(), halfLower.data());
-        HalveRow(halfUpper.data(), r1 != r0 ? halfLower.data() : halfUpper.data(), halfWidth, RowOf(out, y));
+        kernels.halve(halfUpper.data(), r1 != r0 ? halfLower.data() : halfUpper.data(), halfWidth, RowOf(out, y));
     }
     return out;
 }
 
-PremultipliedLevel HalveLevel(const PremultipliedLevel& level) {
+PremultipliedLevel HalveLevel(const PremultipliedLevel& level, const ResampleKernels& kernels) {
     PremultipliedLevel out = HalfOf(level.width, level.height, level.extentX, level.extentY);
     for (int32_t y = 0; y < out.height; ++y)
-        HalveRow(level.row(2 * y), level.row(LowerRow(y, level.height)), level.width, RowOf(out, y));
+        kernels.halve(level.row(2 * y), level.row(LowerRow(y, level.height)), level.width, RowOf(out, y));
     return out;
 }
 

@@ -37,7 +37,7 @@ PremultipliedLevel HalveStraight(const PixelView& source, const ResampleKernels&
 // bit, without holding the level in between: large pictures need only a
 // sixteenth of their pixels premultiplied.
 PremultipliedLevel QuarterStraight(const PixelView& source, const ResampleKernels& kernels);
-PremultipliedLevel HalveLevel(const PremultipliedLevel& level);
+PremultipliedLevel HalveLevel(const PremultipliedLevel& level, const ResampleKernels& kernels);
 // The picture itself premultiplied, not halved: worth holding only for
 // small pictures that several sizes filter at full resolution.
 PremultipliedLevel PremultiplyStraight(const PixelView& source, const ResampleKernels& kernels);

@@ -46,6 +46,10 @@ struct ResampleKernels {
     // same weights for every d, but without gathering each pixel's taps anew.
     void (*halvingColumns)(const FixedPixel* in, const int16_t* weights, int32_t taps, int32_t width,
                            uint8_t* out);
+    // One row of 2 x 2 box averages of premultiplied pixels (0 to kFixedOne),
+    // each rounded, from two rows (the same row twice for an odd last row);
+    // an odd last column is averaged on its own.
+    void (*halve)(const FixedPixel* upper, const FixedPixel* lower, int32_t columns, FixedPixel* out);
     // transparent[i] = 1 where the pixel's alpha is below `opaqueFrom`, else 0.
     void (*mask)(const uint8_t* bgra, size_t pixels, uint8_t opaqueFrom, uint8_t* transparent);
 };

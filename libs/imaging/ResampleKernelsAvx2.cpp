@@ -285,6 +285,24 @@ void HalvingColumnsAvx2(const FixedPixel* in, const int16_t* weights, int32_t ta
     }
 }
 
+// Four target pixels a step, as HalveSse2 takes two.
+__attribute__((target("avx2"))) void HalveAvx2(const FixedPixel* upper, const FixedPixel* lower, int32_t columns,
+                                               FixedPixel* out) {
+    const __m256i two = _mm256_set1_epi16(2);
+    int32_t i = 0;
+    for (; 2 * i + 8 <= columns; i += 4) {
+        const auto* u = reinterpret_cast<const __m256i*>(upper + 2 * i);
+        const auto* l = reinterpret_cast<const __m256i*>(lower + 2 * i);
+        const __m256i left = _mm256_add_epi16(_mm256_loadu_si256(u), _mm256_loadu_si256(l));
+        const __m256i right = _mm256_add_epi16(_mm256_loadu_si256(u + 1), _mm256_loadu_si256(l + 1));
+        // Pixels 0, 2 in the low half and 1, 3 in the high one: put them in order.
+        const __m256i sum = _mm256_add_epi16(_mm256_unpacklo_epi64(left, right), _mm256_unpackhi_epi64(left, right));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
+                            _mm256_permute4x64_epi64(_mm256_srli_epi16(_mm256_add_epi16(sum, two), 2), 0xD8));
+    }
+    KernelsFor(SimdPath::kSse2).halve(upper + 2 * i, lower + 2 * i, columns - 2 * i, out + i);
+}
+
 // Eight pixels at a time, as the SSE2 version does four.
 __attribute__((target("avx2"))) void MaskAvx2(const uint8_t* bgra, size_t pixels, uint8_t opaqueFrom,
                                               uint8_t* transparent) {
@@ -311,7 +329,8 @@ __attribute__((target("avx2"))) void MaskAvx2(const uint8_t* bgra, size_t pixels
 
 const ResampleKernels& Avx2Kernels() {
     static constexpr ResampleKernels kAvx2 = {PremultiplyAvx2, RowsAvx2,           MirroredRowsAvx2,
-                                              ColumnsAvx2,     HalvingColumnsAvx2, MaskAvx2};
+                                              ColumnsAvx2,     HalvingColumnsAvx2, HalveAvx2,
+                                              MaskAvx2};
     return kAvx2;
 }
 

@@ -175,11 +175,11 @@ const PremultipliedLevel& Resampler::Level(int32_t halvings) {
     if (!levels_[index].pixels) {
         PremultipliedLevel level;
         if (halvings == 1)
-            level = FullLevel() ? HalveLevel(*FullLevel()) : HalveStraight(source_, *kernels_);
+            level = FullLevel() ? HalveLevel(*FullLevel(), *kernels_) : HalveStraight(source_, *kernels_);
         else if (halvings == 2 && !levels_[0].pixels && !FullLevel())
             level = QuarterStraight(source_, *kernels_);  // the first halving is not wanted itself
         else
-            level = HalveLevel(Level(halvings - 1));
+            level = HalveLevel(Level(halvings - 1), *kernels_);
         levels_[index] = std::move(level);
     }
     return levels_[index];

@@ -230,6 +230,28 @@ TEST(ResamplePaths, MirroredRowsGiveWhatThePlainPassGives) {
     }
 }
 
+// 2 x 2 box averages, the four largest lanes included, at every width
+// through the vector tails and an odd last column: the same on every path.
+TEST(ResamplePaths, HalvingBoxGivesThePortableAverages) {
+    std::mt19937 random(17);
+    const imaging::ResampleKernels& portable = imaging::KernelsFor(SimdPath::kPortable);
+    for (SimdPath path : Paths())
+        for (int32_t columns = 1; columns <= 21; ++columns) {
+            const auto upper = RandomPremultiplied(random, static_cast<size_t>(columns));
+            const auto lower = RandomPremultiplied(random, static_cast<size_t>(columns));
+            const size_t half = static_cast<size_t>(columns + 1) / 2;
+            std::vector<imaging::FixedPixel> expected(half);
+            std::vector<imaging::FixedPixel> actual(half + 1, imaging::FixedPixel{{-1, -1, -1, -1}});
+            portable.halve(upper.data(), lower.data(), columns, expected.data());
+            imaging::KernelsFor(path).halve(upper.data(), lower.data(), columns, actual.data());
+            EXPECT_EQ(actual.back().lane[0], -1);  // nothing written past the end
+            for (size_t i = 0; i < half; ++i)
+                for (int c = 0; c < 4; ++c)
+                    ASSERT_EQ(actual[i].lane[c], expected[i].lane[c])
+                        << "path " << static_cast<int>(path) << ", " << columns << " columns, pixel " << i;
+        }
+}
+
 // A run of target pixels sharing one set of weights, two source pixels
 // apart, against the same pixels gathered one by one with the general
 // horizontal pass: at every run length across the vector widths and their
