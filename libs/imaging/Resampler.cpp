@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <new>
 
@@ -34,7 +35,7 @@ constexpr int32_t kLargestSharedTarget = 256;
 // take the loop that adds the mirrored rows first.
 template <typename RowAt>
 void VerticalPass(const ResampleKernels& kernels, RowAt&& rowAt, int32_t first, const int16_t* weights, int32_t taps,
-                  int32_t width, std::vector<const FixedPixel*>& rows, std::vector<int16_t>& rowWeights,
+                  int32_t width, std::vector<const FixedPixel*>& rows, std::vector<int16_t>& oddWeights,
                   FixedPixel* out) {
     int32_t begin = 0;
     int32_t end = taps;
@@ -42,22 +43,25 @@ void VerticalPass(const ResampleKernels& kernels, RowAt&& rowAt, int32_t first, 
         --end;
     while (begin < end - 1 && weights[begin] == 0)
         ++begin;
-    rows.clear();
-    rowWeights.clear();
-    for (int32_t k = begin; k < end; ++k) {
-        rows.push_back(rowAt(first + k));
-        rowWeights.push_back(weights[k]);
-    }
-    const auto count = static_cast<int32_t>(rows.size());
-    if (count % 4 == 0 && std::equal(rowWeights.begin(), rowWeights.begin() + count / 2, rowWeights.rbegin())) {
-        kernels.mirroredRows(rows.data(), rowWeights.data(), count, width, out);
+    const int32_t count = end - begin;
+    rows.resize(static_cast<size_t>(count + count % 2));
+    for (int32_t k = 0; k < count; ++k)
+        rows[k] = rowAt(first + begin + k);
+    const int16_t* used = weights + begin;
+    if (count % 4 == 0 && std::equal(used, used + count / 2, std::reverse_iterator(used + count))) {
+        kernels.mirroredRows(rows.data(), used, count, width, out);
         return;
     }
     if (count % 2 != 0) {
-        rows.push_back(rows.front());
-        rowWeights.push_back(0);
+        rows[count] = rows[0];
+        // The weight after the last is 0 where the table has room for it.
+        if (end == taps) {
+            oddWeights.assign(used, used + count);
+            oddWeights.push_back(0);
+            used = oddWeights.data();
+        }
     }
-    kernels.rows(rows.data(), rowWeights.data(), static_cast<int32_t>(rows.size()), width, out);
+    kernels.rows(rows.data(), used, count + count % 2, width, out);
 }
 
 // One target row from a row of the vertical pass. Where the weights have a
@@ -234,11 +238,11 @@ void Resampler::Filter(const PixelTarget& target, const Reduction& reduction) {
     std::vector<FixedPixel> between(static_cast<size_t>(width) + 3, FixedPixel{});
     std::vector<uint8_t> outside(columns.outside.size() * 4);
     std::vector<const FixedPixel*> taps;
-    std::vector<int16_t> tapWeights;
+    std::vector<int16_t> oddWeights;
     const auto run = [&](auto&& rowAt) {
         const int16_t* weights = rows.weights.data();
         for (int32_t y = 0; y < target.height; ++y, weights += rows.taps) {
-            VerticalPass(*kernels_, rowAt, rows.first[y], weights, rows.taps, width, taps, tapWeights,
+            VerticalPass(*kernels_, rowAt, rows.first[y], weights, rows.taps, width, taps, oddWeights,
                          between.data());
             HorizontalPass(*kernels_, between.data(), columns, target.width, outside.data(), target.row(y));
         }
