@@ -151,9 +151,10 @@ __attribute__((target("avx2"), always_inline)) inline __m256i InterleavedPairs(c
 
 // One target pixel's four sums, four taps per multiply-add: the low half
 // holds taps k and k + 1 interleaved lane by lane, the high half k + 2 and
-// k + 3; the halves are added at the end. `Taps` 0 means `taps`.
+// k + 3, so the pixel's sums are the two halves added. `Taps` 0 means `taps`.
 template <int32_t Taps>
-__attribute__((target("avx2"))) __m128i ColumnSum(const FixedPixel* in, const int16_t* pairs, int32_t taps) {
+__attribute__((target("avx2"), always_inline)) inline __m256i ColumnHalves(const FixedPixel* in,
+                                                                            const int16_t* pairs, int32_t taps) {
     if (Taps != 0)
         taps = Taps;
     __m256i sum = _mm256_setzero_si256();
@@ -163,7 +164,13 @@ __attribute__((target("avx2"))) __m128i ColumnSum(const FixedPixel* in, const in
         const __m256i weight = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pairs + k * 4));
         sum = _mm256_add_epi32(sum, _mm256_madd_epi16(lanes, weight));
     }
-    return _mm_add_epi32(_mm256_castsi256_si128(sum), _mm256_extracti128_si256(sum, 1));
+    return sum;
+}
+
+// The sums of two pixels from their halves, one pixel per 128-bit half.
+__attribute__((target("avx2"), always_inline)) inline __m256i TwoColumnSums(__m256i first, __m256i second) {
+    return _mm256_add_epi32(_mm256_permute2x128_si256(first, second, 0x20),
+                            _mm256_permute2x128_si256(first, second, 0x31));
 }
 
 // Colour times 255 over alpha, rounded half up, in eight 32-bit lanes.
@@ -212,28 +219,26 @@ __attribute__((target("avx2"), always_inline)) inline void FinishFourAvx2(__m256
     _mm_storeu_si128(reinterpret_cast<__m128i*>(bgra), _mm256_castsi256_si128(bytes));
 }
 
-// The sums of a stretch of target pixels first, then their finishing, so
-// that the divisions of one pixel do not hold up the sums of the next.
-constexpr int32_t kStretch = 64;
-
+// Four target pixels a step, their halves added in pairs and finished
+// together; the last few one at a time.
 template <int32_t Taps>
 __attribute__((target("avx2"))) void ColumnsAvx2Taps(const FixedPixel* in, const int32_t* first,
                                                      const int16_t* pairs, int32_t taps, int32_t width,
                                                      uint8_t* out) {
     const size_t stride = static_cast<size_t>(taps) * 4;
-    alignas(32) int32_t sums[kStretch * 4];
-    for (int32_t start = 0; start < width; start += kStretch) {
-        const int32_t n = std::min(kStretch, width - start);
-        for (int32_t d = 0; d < n; ++d)
-            _mm_store_si128(reinterpret_cast<__m128i*>(sums + 4 * d),
-                            ColumnSum<Taps>(in + first[start + d], pairs + (start + d) * stride, taps));
-        int32_t d = 0;
-        for (; d + 4 <= n; d += 4) {
-            const auto* four = reinterpret_cast<const __m256i*>(sums + 4 * d);
-            FinishFourAvx2(_mm256_load_si256(four), _mm256_load_si256(four + 1), out + 4 * (start + d));
-        }
-        for (; d < n; ++d)
-            FinishPixel(sums + 4 * d, out + 4 * (start + d));
+    const auto halves = [&](int32_t d) __attribute__((target("avx2"))) {
+        return ColumnHalves<Taps>(in + first[d], pairs + static_cast<size_t>(d) * stride, taps);
+    };
+    int32_t d = 0;
+    for (; d + 4 <= width; d += 4)
+        FinishFourAvx2(TwoColumnSums(halves(d), halves(d + 1)), TwoColumnSums(halves(d + 2), halves(d + 3)),
+                       out + 4 * d);
+    for (; d < width; ++d) {
+        const __m256i sum = halves(d);
+        alignas(16) int32_t sums[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(sums),
+                        _mm_add_epi32(_mm256_castsi256_si128(sum), _mm256_extracti128_si256(sum, 1)));
+        FinishPixel(sums, out + 4 * d);
     }
 }
 
