@@ -308,17 +308,30 @@ __attribute__((target("avx2"))) void HalveAvx2(const FixedPixel* upper, const Fi
     KernelsFor(SimdPath::kSse2).halve(upper + 2 * i, lower + 2 * i, columns - 2 * i, out + i);
 }
 
-// Eight pixels at a time, as the SSE2 version does four.
+// Thirty-two pixels at a time, narrowed in three packs; the eight-pixel
+// loop and then the plain one take the rest.
 __attribute__((target("avx2"))) void MaskAvx2(const uint8_t* bgra, size_t pixels, uint8_t opaqueFrom,
                                               uint8_t* transparent) {
     const __m256i threshold = _mm256_set1_epi32(opaqueFrom);
     const __m256i one = _mm256_set1_epi8(1);
-    size_t i = 0;
-    for (; i + 8 <= pixels; i += 8) {
+    const auto below = [&](size_t at) __attribute__((target("avx2"))) {
         const __m256i alpha =
-            _mm256_srli_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(bgra + 4 * i)), 24);
-        const __m256i below = _mm256_cmpgt_epi32(threshold, alpha);
-        const __m256i words = _mm256_packs_epi32(below, below);
+            _mm256_srli_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(bgra + 4 * at)), 24);
+        return _mm256_cmpgt_epi32(threshold, alpha);
+    };
+    // The packs work within 128-bit halves: byte group k of the result holds
+    // pixels 8 (k % 4) + 4 (k / 4) onwards; this puts the groups in order.
+    const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+    size_t i = 0;
+    for (; i + 32 <= pixels; i += 32) {
+        const __m256i words = _mm256_packs_epi32(below(i), below(i + 8));
+        const __m256i moreWords = _mm256_packs_epi32(below(i + 16), below(i + 24));
+        const __m256i bytes = _mm256_permutevar8x32_epi32(_mm256_packs_epi16(words, moreWords), order);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(transparent + i), _mm256_and_si256(bytes, one));
+    }
+    for (; i + 8 <= pixels; i += 8) {
+        const __m256i below8 = below(i);
+        const __m256i words = _mm256_packs_epi32(below8, below8);
         const __m256i bytes = _mm256_and_si256(_mm256_packs_epi16(words, words), one);
         // Each 128-bit half holds its four pixels in its lowest four bytes.
         const int32_t low = _mm_cvtsi128_si32(_mm256_castsi256_si128(bytes));
