@@ -8,8 +8,9 @@
 #   --peers-only  time only the peers (while png2ico is not built)
 # Environment: BENCH_REPEATS (default 3); BENCH_SHAPES_TIMEOUT (seconds per
 # picture of the shapes set, default 120); BENCH_BASELINE, a release build of an
-# earlier version (say, of the main branch) whose bench/stage_times is run on
-# the same corpus to set the resample + mask stage against; BENCH_BEFORE (an
+# earlier version whose bench/stage_times takes turns with ours on the same
+# corpus to set the resample + mask stage against (its 3x target was set on
+# 957cf6c, the scalar resampler); BENCH_BEFORE (an
 # older png2ico for the start-up rows).
 #
 # The corpus is generated into BUILD_DIR/bench-data/corpus once and reused; the
