@@ -163,6 +163,20 @@ PremultipliedLevel PremultiplyStraight(const PixelView& source, const ResampleKe
     return out;
 }
 
+PremultipliedLevel PremultiplyAndHalve(const PixelView& source, const ResampleKernels& kernels,
+                                       PremultipliedLevel* full) {
+    *full = Allocate(source.width, source.height, source.width, source.height);
+    PremultipliedLevel out = HalfOf(source.width, source.height, source.width, source.height);
+    for (int32_t y = 0; y < out.height; ++y) {
+        const int32_t below = LowerRow(y, source.height);
+        kernels.premultiply(source.row(2 * y), source.width, RowOf(*full, 2 * y));
+        if (below != 2 * y)
+            kernels.premultiply(source.row(below), source.width, RowOf(*full, below));
+        kernels.halve(full->row(2 * y), full->row(below), source.width, RowOf(out, y));
+    }
+    return out;
+}
+
 AxisSums SumStraight(const PixelView& source, bool acrossX, int32_t blockLog, const ResampleKernels& kernels) {
     const auto fetch = [&source, &kernels](int32_t y, int32_t x, int32_t n, FixedPixel* scratch) {
         // y < 0: the picture's one column, rows read as one run.

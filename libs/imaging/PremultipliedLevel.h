@@ -41,6 +41,10 @@ PremultipliedLevel HalveLevel(const PremultipliedLevel& level, const ResampleKer
 // The picture itself premultiplied, not halved: worth holding only for
 // small pictures that several sizes filter at full resolution.
 PremultipliedLevel PremultiplyStraight(const PixelView& source, const ResampleKernels& kernels);
+// The same into *full, and halved once from its rows while they are at
+// hand: HalveLevel(PremultiplyStraight(source)) in one pass over the picture.
+PremultipliedLevel PremultiplyAndHalve(const PixelView& source, const ResampleKernels& kernels,
+                                       PremultipliedLevel* full);
 
 // Exact sums of premultiplied pixels over blocks of 2^blockLog pixels along
 // one axis (x when `acrossX`, else y), the last block holding what is left.

@@ -178,9 +178,11 @@ const PremultipliedLevel& Resampler::Level(int32_t halvings) {
         levels_.resize(index + 1);
     if (!levels_[index].pixels) {
         PremultipliedLevel level;
-        if (halvings == 1)
-            level = FullLevel() ? HalveLevel(*FullLevel(), *kernels_) : HalveStraight(source_, *kernels_);
-        else if (halvings == 2 && !levels_[0].pixels && !FullLevel())
+        if (halvings == 1 && !KeepsFullLevel())
+            level = HalveStraight(source_, *kernels_);
+        else if (halvings == 1)
+            level = full_.pixels ? HalveLevel(full_, *kernels_) : PremultiplyAndHalve(source_, *kernels_, &full_);
+        else if (halvings == 2 && !levels_[0].pixels && !KeepsFullLevel())
             level = QuarterStraight(source_, *kernels_);  // the first halving is not wanted itself
         else
             level = HalveLevel(Level(halvings - 1), *kernels_);
@@ -189,9 +191,13 @@ const PremultipliedLevel& Resampler::Level(int32_t halvings) {
     return levels_[index];
 }
 
+bool Resampler::KeepsFullLevel() const {
+    return static_cast<size_t>(source_.width) * static_cast<size_t>(source_.height) * sizeof(FixedPixel) <=
+           kFullLevelBytes;
+}
+
 const PremultipliedLevel* Resampler::FullLevel() {
-    const size_t bytes = static_cast<size_t>(source_.width) * static_cast<size_t>(source_.height) * sizeof(FixedPixel);
-    if (bytes > kFullLevelBytes)
+    if (!KeepsFullLevel())
         return nullptr;
     if (!full_.pixels)
         full_ = PremultiplyStraight(source_, *kernels_);

@@ -70,6 +70,7 @@ private:
     void Copy(const PixelTarget& target) const;
     const PremultipliedLevel& Level(int32_t halvings);
     // The full-size picture premultiplied, kept only while it is small.
+    bool KeepsFullLevel() const;
     const PremultipliedLevel* FullLevel();
     // Halved on both axes alike, then one axis on its own; kept per plan.
     const PremultipliedLevel& OneAxisLevel(const Reduction& reduction);
