@@ -187,7 +187,6 @@ __attribute__((target("avx2"), always_inline)) inline void FinishFourAvx2(__m256
                                                                            uint8_t* bgra) {
     const __m256i round = _mm256_set1_epi32(kWeightOne / 2);
     const __m256i zero = _mm256_setzero_si256();
-    const __m256i alphaLanes = _mm256_setr_epi16(0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0, -1);
     const __m256i first = _mm256_srai_epi32(_mm256_add_epi32(low, round), kWeightShift);
     const __m256i second = _mm256_srai_epi32(_mm256_add_epi32(high, round), kWeightShift);
     // The packs interleave the halves: put the pixels back in order.
@@ -213,7 +212,7 @@ __attribute__((target("avx2"), always_inline)) inline void FinishFourAvx2(__m256
     const __m256i highQuotients =
         Divide(_mm256_unpackhi_epi16(colour, zero), _mm256_unpackhi_epi16(divisor, zero));
     __m256i straight = _mm256_packs_epi32(lowQuotients, highQuotients);
-    straight = _mm256_or_si256(_mm256_andnot_si256(alphaLanes, straight), _mm256_and_si256(alphaLanes, alpha8));
+    straight = _mm256_blend_epi16(straight, alpha8, 0x88);  // each pixel's fourth word is its alpha
     straight = _mm256_and_si256(straight, visible);
     const __m256i bytes = _mm256_permute4x64_epi64(_mm256_packus_epi16(straight, straight), 0x08);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(bgra), _mm256_castsi256_si128(bytes));
