@@ -52,8 +52,10 @@ def main():
             return [program, "-s", "16", "32bpp", "-i", empty, "-o", os.path.join(work, "out"), "-noconfirm"]
 
         commands = [("png2ico (empty folder)", png2ico(args.png2ico))]
-        if args.before:
+        if args.before and os.access(args.before, os.X_OK):
             commands.append(("png2ico before", png2ico(args.before)))
+        elif args.before:
+            print("start-up: --before %s is not a program; timed without it" % args.before)
         commands.append(("/bin/true", ["/bin/true"]))
         if os.access(WRESTOOL, os.X_OK):
             commands.append(("wrestool --help", [WRESTOOL, "--help"]))
