@@ -8,6 +8,11 @@
 // Pixels and weights are 16-bit fixed point summed exactly in 32 bits, so
 // the SSE2 and AVX2 loops give the same bytes as plain code.
 // Separable: the vertical pass first, then the horizontal one, row by row.
+// An exact halving, the commonest step between icon sizes, takes shortcuts
+// with the same sums: its weights mirror about their middle, so the
+// vertical pass adds the mirrored rows before multiplying, and its inner
+// target pixels share one set of weights, so the horizontal pass makes them
+// without gathering each pixel's taps.
 // When shrinking the kernel widens by the scale factor; at the picture's
 // edges the weights are renormalised over the pixels inside it; pixel centres
 // are aligned, so an unscaled picture comes out unchanged. To keep large
