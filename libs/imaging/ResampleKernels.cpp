@@ -105,9 +105,9 @@ void MaskPortable(const uint8_t* bgra, size_t pixels, uint8_t opaqueFrom, uint8_
         transparent[i] = bgra[4 * i + 3] < opaqueFrom ? 1 : 0;
 }
 
-constexpr ResampleKernels kPortable = {PremultiplyPortable, RowsPortable,           MirroredRowsPortable,
-                                       ColumnsPortable,     HalvingColumnsPortable, HalvePortable,
-                                       MaskPortable};
+constexpr ResampleKernels kPortable = {
+    PremultiplyPortable, RowsPortable, MirroredRowsPortable, ColumnsPortable,
+    HalvingColumnsPortable, HalvePortable, MaskPortable};
 
 #if defined(__SSE2__)
 
@@ -145,76 +145,28 @@ int32_t PairOf(const int16_t* weights) {
     return pair;
 }
 
-template <int32_t Taps>
+// With `Mirrored` weights the rows of each mirrored pair are added first,
+// and two such sums share a multiply-add.
+template <int32_t Taps, bool Mirrored>
 void RowsSse2Taps(const FixedPixel* const* rows, const int16_t* weights, int32_t width, FixedPixel* out) {
+    constexpr int32_t kPairs = Mirrored ? Taps / 4 : Taps / 2;
     const FixedPixel* r[Taps];
-    __m128i pairs[Taps / 2];
+    __m128i pairs[kPairs];
     for (int32_t k = 0; k < Taps; ++k)
         r[k] = rows[k];
-    for (int32_t k = 0; k < Taps; k += 2)
-        pairs[k / 2] = _mm_set1_epi32(PairOf(weights + k));
-    const __m128i round = _mm_set1_epi32(kWeightOne / 2);
+    for (int32_t j = 0; j < kPairs; ++j)
+        pairs[j] = _mm_set1_epi32(PairOf(weights + 2 * j));
     int32_t x = 0;
     for (; x + 2 <= width; x += 2) {
-        __m128i low = _mm_setzero_si128();
-        __m128i high = _mm_setzero_si128();
+        __m128i low = _mm_set1_epi32(kWeightOne / 2);
+        __m128i high = low;
+        const auto at = [&r, x](int32_t row) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(r[row] + x)); };
 #pragma GCC unroll 8
-        for (int32_t k = 0; k < Taps; k += 2) {
-            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r[k] + x));
-            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r[k + 1] + x));
-            low = _mm_add_epi32(low, _mm_madd_epi16(_mm_unpacklo_epi16(a, b), pairs[k / 2]));
-            high = _mm_add_epi32(high, _mm_madd_epi16(_mm_unpackhi_epi16(a, b), pairs[k / 2]));
-        }
-        low = _mm_srai_epi32(_mm_add_epi32(low, round), kWeightShift);
-        high = _mm_srai_epi32(_mm_add_epi32(high, round), kWeightShift);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_packs_epi32(low, high));
-    }
-    if (x < width) {
-        const FixedPixel* tail[Taps];
-        for (int32_t k = 0; k < Taps; ++k)
-            tail[k] = r[k] + x;
-        RowsPortable(tail, weights, Taps, width - x, out + x);
-    }
-}
-
-void RowsSse2(const FixedPixel* const* rows, const int16_t* weights, int32_t taps, int32_t width,
-              FixedPixel* out) {
-    switch (taps) {
-    case 2: return RowsSse2Taps<2>(rows, weights, width, out);
-    case 4: return RowsSse2Taps<4>(rows, weights, width, out);
-    case 6: return RowsSse2Taps<6>(rows, weights, width, out);
-    case 8: return RowsSse2Taps<8>(rows, weights, width, out);
-    case 10: return RowsSse2Taps<10>(rows, weights, width, out);
-    case 12: return RowsSse2Taps<12>(rows, weights, width, out);
-    case 14: return RowsSse2Taps<14>(rows, weights, width, out);
-    case 16: return RowsSse2Taps<16>(rows, weights, width, out);
-    default: return RowsPortable(rows, weights, taps, width, out);
-    }
-}
-
-// Mirrored taps: the rows of each mirrored pair added first, then two such
-// sums per multiply-add.
-template <int32_t Taps>
-void MirroredRowsSse2Taps(const FixedPixel* const* rows, const int16_t* weights, int32_t width, FixedPixel* out) {
-    constexpr int32_t kHalf = Taps / 2;
-    const FixedPixel* r[Taps];
-    __m128i pairs[kHalf / 2];
-    for (int32_t k = 0; k < Taps; ++k)
-        r[k] = rows[k];
-    for (int32_t k = 0; k < kHalf; k += 2)
-        pairs[k / 2] = _mm_set1_epi32(PairOf(weights + k));
-    const __m128i round = _mm_set1_epi32(kWeightOne / 2);
-    int32_t x = 0;
-    for (; x + 2 <= width; x += 2) {
-        __m128i low = round;
-        __m128i high = round;
-#pragma GCC unroll 8
-        for (int32_t k = 0; k < kHalf; k += 2) {
-            const auto at = [&r, x](int32_t row) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(r[row] + x)); };
-            const __m128i a = _mm_add_epi16(at(k), at(Taps - 1 - k));
-            const __m128i b = _mm_add_epi16(at(k + 1), at(Taps - 2 - k));
-            low = _mm_add_epi32(low, _mm_madd_epi16(_mm_unpacklo_epi16(a, b), pairs[k / 2]));
-            high = _mm_add_epi32(high, _mm_madd_epi16(_mm_unpackhi_epi16(a, b), pairs[k / 2]));
+        for (int32_t j = 0; j < kPairs; ++j) {
+            const __m128i a = Mirrored ? _mm_add_epi16(at(2 * j), at(Taps - 1 - 2 * j)) : at(2 * j);
+            const __m128i b = Mirrored ? _mm_add_epi16(at(2 * j + 1), at(Taps - 2 - 2 * j)) : at(2 * j + 1);
+            low = _mm_add_epi32(low, _mm_madd_epi16(_mm_unpacklo_epi16(a, b), pairs[j]));
+            high = _mm_add_epi32(high, _mm_madd_epi16(_mm_unpackhi_epi16(a, b), pairs[j]));
         }
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x),
                          _mm_packs_epi32(_mm_srai_epi32(low, kWeightShift), _mm_srai_epi32(high, kWeightShift)));
@@ -223,19 +175,30 @@ void MirroredRowsSse2Taps(const FixedPixel* const* rows, const int16_t* weights,
         const FixedPixel* tail[Taps];
         for (int32_t k = 0; k < Taps; ++k)
             tail[k] = r[k] + x;
-        MirroredRowsPortable(tail, weights, Taps, width - x, out + x);
+        (Mirrored ? MirroredRowsPortable : RowsPortable)(tail, weights, Taps, width - x, out + x);
     }
 }
 
-void MirroredRowsSse2(const FixedPixel* const* rows, const int16_t* weights, int32_t taps, int32_t width,
+// The unrolled loop for `taps` where there is one; mirrored weights come in
+// multiples of four.
+template <bool Mirrored>
+void RowsSse2Unrolled(const FixedPixel* const* rows, const int16_t* weights, int32_t taps, int32_t width,
                       FixedPixel* out) {
     switch (taps) {
-    case 4: return MirroredRowsSse2Taps<4>(rows, weights, width, out);
-    case 8: return MirroredRowsSse2Taps<8>(rows, weights, width, out);
-    case 12: return MirroredRowsSse2Taps<12>(rows, weights, width, out);
-    case 16: return MirroredRowsSse2Taps<16>(rows, weights, width, out);
-    default: return MirroredRowsPortable(rows, weights, taps, width, out);
+    case 4: return RowsSse2Taps<4, Mirrored>(rows, weights, width, out);
+    case 8: return RowsSse2Taps<8, Mirrored>(rows, weights, width, out);
+    case 12: return RowsSse2Taps<12, Mirrored>(rows, weights, width, out);
+    case 16: return RowsSse2Taps<16, Mirrored>(rows, weights, width, out);
     }
+    if constexpr (!Mirrored) {
+        switch (taps) {
+        case 2: return RowsSse2Taps<2, false>(rows, weights, width, out);
+        case 6: return RowsSse2Taps<6, false>(rows, weights, width, out);
+        case 10: return RowsSse2Taps<10, false>(rows, weights, width, out);
+        case 14: return RowsSse2Taps<14, false>(rows, weights, width, out);
+        }
+    }
+    (Mirrored ? MirroredRowsPortable : RowsPortable)(rows, weights, taps, width, out);
 }
 
 // One target pixel's four sums, two taps per multiply-add: the two pixels
@@ -347,9 +310,9 @@ void MaskSse2(const uint8_t* bgra, size_t pixels, uint8_t opaqueFrom, uint8_t* t
     MaskPortable(bgra + 4 * i, pixels - i, opaqueFrom, transparent + i);
 }
 
-constexpr ResampleKernels kSse2 = {PremultiplySse2, RowsSse2,           MirroredRowsSse2,
-                                   ColumnsSse2,    HalvingColumnsSse2, HalveSse2,
-                                   MaskSse2};
+constexpr ResampleKernels kSse2 = {
+    PremultiplySse2, RowsSse2Unrolled<false>, RowsSse2Unrolled<true>, ColumnsSse2,
+    HalvingColumnsSse2, HalveSse2, MaskSse2};
 
 #endif
 

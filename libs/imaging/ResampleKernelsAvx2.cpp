@@ -44,80 +44,31 @@ int32_t PairOf(const int16_t* weights) {
     return pair;
 }
 
-// Four pixels per step; each 128-bit half does what the SSE2 loop does.
-template <int32_t Taps>
+// Four pixels per step; each 128-bit half does what the SSE2 loop does,
+// mirrored weights as it takes them.
+template <int32_t Taps, bool Mirrored>
 __attribute__((target("avx2"))) void RowsAvx2Taps(const FixedPixel* const* rows, const int16_t* weights,
                                                   int32_t width, FixedPixel* out) {
+    constexpr int32_t kPairs = Mirrored ? Taps / 4 : Taps / 2;
     const FixedPixel* r[Taps];
-    __m256i pairs[Taps / 2];
+    __m256i pairs[kPairs];
     for (int32_t k = 0; k < Taps; ++k)
         r[k] = rows[k];
-    for (int32_t k = 0; k < Taps; k += 2)
-        pairs[k / 2] = _mm256_set1_epi32(PairOf(weights + k));
-    const __m256i round = _mm256_set1_epi32(kWeightOne / 2);
+    for (int32_t j = 0; j < kPairs; ++j)
+        pairs[j] = _mm256_set1_epi32(PairOf(weights + 2 * j));
     int32_t x = 0;
     for (; x + 4 <= width; x += 4) {
-        __m256i low = _mm256_setzero_si256();
-        __m256i high = _mm256_setzero_si256();
+        __m256i low = _mm256_set1_epi32(kWeightOne / 2);
+        __m256i high = low;
+        const auto at = [&r, x](int32_t row) __attribute__((target("avx2"))) {
+            return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(r[row] + x));
+        };
 #pragma GCC unroll 8
-        for (int32_t k = 0; k < Taps; k += 2) {
-            const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(r[k] + x));
-            const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(r[k + 1] + x));
-            low = _mm256_add_epi32(low, _mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), pairs[k / 2]));
-            high = _mm256_add_epi32(high, _mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), pairs[k / 2]));
-        }
-        low = _mm256_srai_epi32(_mm256_add_epi32(low, round), kWeightShift);
-        high = _mm256_srai_epi32(_mm256_add_epi32(high, round), kWeightShift);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x), _mm256_packs_epi32(low, high));
-    }
-    if (x < width) {
-        const FixedPixel* tail[Taps];
-        for (int32_t k = 0; k < Taps; ++k)
-            tail[k] = r[k] + x;
-        KernelsFor(SimdPath::kSse2).rows(tail, weights, Taps, width - x, out + x);
-    }
-}
-
-void RowsAvx2(const FixedPixel* const* rows, const int16_t* weights, int32_t taps, int32_t width,
-              FixedPixel* out) {
-    switch (taps) {
-    case 2: return RowsAvx2Taps<2>(rows, weights, width, out);
-    case 4: return RowsAvx2Taps<4>(rows, weights, width, out);
-    case 6: return RowsAvx2Taps<6>(rows, weights, width, out);
-    case 8: return RowsAvx2Taps<8>(rows, weights, width, out);
-    case 10: return RowsAvx2Taps<10>(rows, weights, width, out);
-    case 12: return RowsAvx2Taps<12>(rows, weights, width, out);
-    case 14: return RowsAvx2Taps<14>(rows, weights, width, out);
-    case 16: return RowsAvx2Taps<16>(rows, weights, width, out);
-    default: return KernelsFor(SimdPath::kSse2).rows(rows, weights, taps, width, out);
-    }
-}
-
-// Four pixels per step, as MirroredRowsSse2Taps takes two.
-template <int32_t Taps>
-__attribute__((target("avx2"))) void MirroredRowsAvx2Taps(const FixedPixel* const* rows, const int16_t* weights,
-                                                          int32_t width, FixedPixel* out) {
-    constexpr int32_t kHalf = Taps / 2;
-    const FixedPixel* r[Taps];
-    __m256i pairs[kHalf / 2];
-    for (int32_t k = 0; k < Taps; ++k)
-        r[k] = rows[k];
-    for (int32_t k = 0; k < kHalf; k += 2)
-        pairs[k / 2] = _mm256_set1_epi32(PairOf(weights + k));
-    const __m256i round = _mm256_set1_epi32(kWeightOne / 2);
-    int32_t x = 0;
-    for (; x + 4 <= width; x += 4) {
-        __m256i low = round;
-        __m256i high = round;
-#pragma GCC unroll 8
-        for (int32_t k = 0; k < kHalf; k += 2) {
-            const auto at = [&r, x](int32_t row) __attribute__((target("avx2"))) {
-                return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(r[row] + x));
-            };
-            const __m256i a = _mm256_add_epi16(at(k), at(Taps - 1 - k));
-            const __m256i b = _mm256_add_epi16(at(k + 1), at(Taps - 2 - k));
-            low = _mm256_add_epi32(low, _mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), pairs[k / 2]));
-            high = _mm256_add_epi32(high, _mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), pairs[k / 2]));
+        for (int32_t j = 0; j < kPairs; ++j) {
+            const __m256i a = Mirrored ? _mm256_add_epi16(at(2 * j), at(Taps - 1 - 2 * j)) : at(2 * j);
+            const __m256i b = Mirrored ? _mm256_add_epi16(at(2 * j + 1), at(Taps - 2 - 2 * j)) : at(2 * j + 1);
+            low = _mm256_add_epi32(low, _mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), pairs[j]));
+            high = _mm256_add_epi32(high, _mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), pairs[j]));
         }
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x),
                             _mm256_packs_epi32(_mm256_srai_epi32(low, kWeightShift), _mm256_srai_epi32(high, kWeightShift)));
@@ -126,19 +77,32 @@ __attribute__((target("avx2"))) void MirroredRowsAvx2Taps(const FixedPixel* cons
         const FixedPixel* tail[Taps];
         for (int32_t k = 0; k < Taps; ++k)
             tail[k] = r[k] + x;
-        KernelsFor(SimdPath::kSse2).mirroredRows(tail, weights, Taps, width - x, out + x);
+        const ResampleKernels& sse2 = KernelsFor(SimdPath::kSse2);
+        (Mirrored ? sse2.mirroredRows : sse2.rows)(tail, weights, Taps, width - x, out + x);
     }
 }
 
-void MirroredRowsAvx2(const FixedPixel* const* rows, const int16_t* weights, int32_t taps, int32_t width,
+// The unrolled loop for `taps` where there is one; mirrored weights come in
+// multiples of four.
+template <bool Mirrored>
+void RowsAvx2Unrolled(const FixedPixel* const* rows, const int16_t* weights, int32_t taps, int32_t width,
                       FixedPixel* out) {
     switch (taps) {
-    case 4: return MirroredRowsAvx2Taps<4>(rows, weights, width, out);
-    case 8: return MirroredRowsAvx2Taps<8>(rows, weights, width, out);
-    case 12: return MirroredRowsAvx2Taps<12>(rows, weights, width, out);
-    case 16: return MirroredRowsAvx2Taps<16>(rows, weights, width, out);
-    default: return KernelsFor(SimdPath::kSse2).mirroredRows(rows, weights, taps, width, out);
+    case 4: return RowsAvx2Taps<4, Mirrored>(rows, weights, width, out);
+    case 8: return RowsAvx2Taps<8, Mirrored>(rows, weights, width, out);
+    case 12: return RowsAvx2Taps<12, Mirrored>(rows, weights, width, out);
+    case 16: return RowsAvx2Taps<16, Mirrored>(rows, weights, width, out);
     }
+    if constexpr (!Mirrored) {
+        switch (taps) {
+        case 2: return RowsAvx2Taps<2, false>(rows, weights, width, out);
+        case 6: return RowsAvx2Taps<6, false>(rows, weights, width, out);
+        case 10: return RowsAvx2Taps<10, false>(rows, weights, width, out);
+        case 14: return RowsAvx2Taps<14, false>(rows, weights, width, out);
+        }
+    }
+    const ResampleKernels& sse2 = KernelsFor(SimdPath::kSse2);
+    (Mirrored ? sse2.mirroredRows : sse2.rows)(rows, weights, taps, width, out);
 }
 
 // Four pixels, each 128-bit half's two interleaved lane by lane, as a
@@ -345,9 +309,9 @@ __attribute__((target("avx2"))) void MaskAvx2(const uint8_t* bgra, size_t pixels
 } // namespace
 
 const ResampleKernels& Avx2Kernels() {
-    static constexpr ResampleKernels kAvx2 = {PremultiplyAvx2, RowsAvx2,           MirroredRowsAvx2,
-                                              ColumnsAvx2,     HalvingColumnsAvx2, HalveAvx2,
-                                              MaskAvx2};
+    static constexpr ResampleKernels kAvx2 = {
+        PremultiplyAvx2, RowsAvx2Unrolled<false>, RowsAvx2Unrolled<true>, ColumnsAvx2,
+        HalvingColumnsAvx2, HalveAvx2, MaskAvx2};
     return kAvx2;
 }
 
