@@ -137,7 +137,6 @@ void PremultiplySse2(const uint8_t* bgra, int32_t width, FixedPixel* out) {
 // loop, which is then unrolled with the rows and weights in registers;
 // longer kernels (only without the box) take the portable loop, which gives
 // the same sums.
-constexpr int32_t kUnrolledTaps = 16;
 
 int32_t PairOf(const int16_t* weights) {
     int32_t pair;
