@@ -132,20 +132,18 @@ void PremultiplySse2(const uint8_t* bgra, int32_t width, FixedPixel* out) {
     PremultiplyPortable(bgra + 4 * x, width - x, out + x);
 }
 
-// Taps in pairs: a pair's two rows interleaved lane by lane meet their two
-// weights in one multiply-add. Up to 16 taps the count is a constant of the
-// loop, which is then unrolled with the rows and weights in registers;
-// longer kernels (only without the box) take the portable loop, which gives
-// the same sums.
-
 int32_t PairOf(const int16_t* weights) {
     int32_t pair;
     std::memcpy(&pair, weights, 4);
     return pair;
 }
 
-// With `Mirrored` weights the rows of each mirrored pair are added first,
-// and two such sums share a multiply-add.
+// Taps in pairs: a pair's two rows interleaved lane by lane meet their two
+// weights in one multiply-add; with `Mirrored` weights the rows of each
+// mirrored pair are added first, and two such sums share one. Up to 16 taps
+// the count is a constant of the loop, which is then unrolled with the rows
+// and weights in registers; longer kernels (only without the box) take the
+// portable loop, which gives the same sums.
 template <int32_t Taps, bool Mirrored>
 void RowsSse2Taps(const FixedPixel* const* rows, const int16_t* weights, int32_t width, FixedPixel* out) {
     constexpr int32_t kPairs = Mirrored ? Taps / 4 : Taps / 2;
