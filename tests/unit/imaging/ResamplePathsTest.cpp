@@ -144,10 +144,12 @@ TEST(ResamplePaths, StraightAlphaIsTheExactlyRoundedQuotientOnEveryPath) {
 // Every colour under every alpha: within three quarters of a unit of colour
 // x alpha x 64 / 255 (a 85th of an 8-bit step; the worst, 0.706, is colour
 // 220 under alpha 249), alpha exactly 64 x alpha, and colour 255 exactly the
-// alpha lane (so an opaque colour comes back pure), on every path.
+// alpha lane (so an opaque colour comes back pure), and the same bytes on
+// every path.
 TEST(ResamplePaths, PremultiplyIsWithinThreeQuartersOfAUnitOnEveryPath) {
     std::vector<uint8_t> bgra(256 * 4);
     std::vector<imaging::FixedPixel> out(256);
+    std::vector<imaging::FixedPixel> portable(256);
     for (SimdPath path : Paths())
         for (int32_t alpha = 0; alpha < 256; ++alpha) {
             for (int32_t c = 0; c < 256; ++c) {
@@ -157,7 +159,10 @@ TEST(ResamplePaths, PremultiplyIsWithinThreeQuartersOfAUnitOnEveryPath) {
                 bgra[4 * c + 3] = static_cast<uint8_t>(alpha);
             }
             imaging::KernelsFor(path).premultiply(bgra.data(), 256, out.data());
+            imaging::KernelsFor(SimdPath::kPortable).premultiply(bgra.data(), 256, portable.data());
             for (int32_t x = 0; x < 256; ++x) {
+                for (int c = 0; c < 4; ++c)
+                    ASSERT_EQ(out[x].lane[c], portable[x].lane[c]) << "path " << static_cast<int>(path) << ", alpha " << alpha;
                 for (int c = 0; c < 3; ++c) {
                     const double exact = bgra[4 * x + c] * alpha * 64.0 / 255.0;
                     ASSERT_LE(std::abs(out[x].lane[c] - exact), 0.75)
