@@ -35,7 +35,8 @@ FixedPixel* RowOf(PremultipliedLevel& level, int32_t y) {
 // The rows of the next level down: 2y and 2y + 1, or 2y twice at an odd end.
 int32_t LowerRow(int32_t y, int32_t rows) { return 2 * y + 1 < rows ? 2 * y + 1 : 2 * y; }
 
-// Source rows 2y and the one below halved into `out`, premultiplied on the way.
+// Source rows 2y and the one below halved into `out`, premultiplied on the way
+// into `upper` and `lower` (scratch rows, or the full level's own).
 void HalveStraightRow(const PixelView& source, int32_t y, const ResampleKernels& kernels, FixedPixel* upper,
                       FixedPixel* lower, FixedPixel* out) {
     kernels.premultiply(source.row(2 * y), source.width, upper);
@@ -167,13 +168,9 @@ PremultipliedLevel PremultiplyAndHalve(const PixelView& source, const ResampleKe
                                        PremultipliedLevel* full) {
     *full = Allocate(source.width, source.height, source.width, source.height);
     PremultipliedLevel out = HalfOf(source.width, source.height, source.width, source.height);
-    for (int32_t y = 0; y < out.height; ++y) {
-        const int32_t below = LowerRow(y, source.height);
-        kernels.premultiply(source.row(2 * y), source.width, RowOf(*full, 2 * y));
-        if (below != 2 * y)
-            kernels.premultiply(source.row(below), source.width, RowOf(*full, below));
-        kernels.halve(full->row(2 * y), full->row(below), source.width, RowOf(out, y));
-    }
+    for (int32_t y = 0; y < out.height; ++y)
+        HalveStraightRow(source, y, kernels, RowOf(*full, 2 * y), RowOf(*full, LowerRow(y, source.height)),
+                         RowOf(out, y));
     return out;
 }
 

@@ -198,13 +198,18 @@ void RowsSse2Unrolled(const FixedPixel* const* rows, const int16_t* weights, int
     (Mirrored ? MirroredRowsPortable : RowsPortable)(rows, weights, taps, width, out);
 }
 
-// One target pixel's four sums, two taps per multiply-add: the two pixels
-// of a load interleaved lane by lane.
+// Two pixels interleaved lane by lane, as a multiply-add takes two taps of
+// four channels.
+__m128i InterleavedPair(const FixedPixel* in) {
+    const __m128i two = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+    return _mm_unpacklo_epi16(two, _mm_srli_si128(two, 8));
+}
+
+// One target pixel's four sums, two taps per multiply-add.
 __m128i ColumnSumSse2(const FixedPixel* in, const int16_t* pairs, int32_t taps) {
     __m128i sum = _mm_setzero_si128();
     for (int32_t k = 0; k < taps; k += 2) {
-        const __m128i two = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + k));
-        const __m128i lanes = _mm_unpacklo_epi16(two, _mm_srli_si128(two, 8));
+        const __m128i lanes = InterleavedPair(in + k);
         const __m128i weight = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pairs + k * 4));
         sum = _mm_add_epi32(sum, _mm_madd_epi16(lanes, weight));
     }
@@ -234,14 +239,8 @@ void ColumnsSse2(const FixedPixel* in, const int32_t* first, const int16_t* pair
     }
 }
 
-// Source pixels 2m and 2m + 1 interleaved lane by lane: the taps 2j and
-// 2j + 1 of halving target pixel m - j.
-__m128i HalvingPair(const FixedPixel* in, int32_t m) {
-    const __m128i two = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 2 * m));
-    return _mm_unpacklo_epi16(two, _mm_srli_si128(two, 8));
-}
-
-// Two target pixels at a time; each interleaved pair serves both.
+// Two target pixels at a time; each interleaved pair serves both: source
+// pixels 2m and 2m + 1 are the taps 2j and 2j + 1 of target pixel m - j.
 template <int32_t Pairs>
 void HalvingColumnsSse2Taps(const FixedPixel* in, const int16_t* weights, int32_t width, uint8_t* out) {
     __m128i pairs[Pairs];
@@ -253,7 +252,7 @@ void HalvingColumnsSse2Taps(const FixedPixel* in, const int16_t* weights, int32_
         __m128i second = _mm_setzero_si128();
 #pragma GCC unroll 8
         for (int32_t m = 0; m <= Pairs; ++m) {
-            const __m128i pair = HalvingPair(in, d + m);
+            const __m128i pair = InterleavedPair(in + 2 * (d + m));
             if (m < Pairs)
                 first = _mm_add_epi32(first, _mm_madd_epi16(pair, pairs[m]));
             if (m > 0)

@@ -63,6 +63,25 @@ std::vector<SimdPath> Paths() {
     return paths;
 }
 
+// A row of pixels one longer than wanted, the extra one marked, to show
+// that a loop writes nothing past its end.
+std::vector<imaging::FixedPixel> MarkedRow(size_t pixels) {
+    return std::vector<imaging::FixedPixel>(pixels + 1, imaging::FixedPixel{{-1, -1, -1, -1}});
+}
+
+// `actual`, a MarkedRow, holds `expected` and its mark.
+::testing::AssertionResult SamePixels(const std::vector<imaging::FixedPixel>& actual,
+                                      const std::vector<imaging::FixedPixel>& expected) {
+    if (actual.size() != expected.size() + 1 || actual.back().lane[0] != -1)
+        return ::testing::AssertionFailure() << "written past the end";
+    for (size_t x = 0; x < expected.size(); ++x)
+        for (int c = 0; c < 4; ++c)
+            if (actual[x].lane[c] != expected[x].lane[c])
+                return ::testing::AssertionFailure() << "pixel " << x << " lane " << c << ": " << actual[x].lane[c]
+                                                     << " instead of " << expected[x].lane[c];
+    return ::testing::AssertionSuccess();
+}
+
 Picture Resampled(Resampler& resampler, int32_t width, int32_t height) {
     Picture out(width, height);
     EXPECT_TRUE(resampler.Resample(out.target()));
@@ -148,7 +167,7 @@ TEST(ResamplePaths, StraightAlphaIsTheExactlyRoundedQuotientOnEveryPath) {
 // every path.
 TEST(ResamplePaths, PremultiplyIsWithinThreeQuartersOfAUnitOnEveryPath) {
     std::vector<uint8_t> bgra(256 * 4);
-    std::vector<imaging::FixedPixel> out(256);
+    std::vector<imaging::FixedPixel> out = MarkedRow(256);
     std::vector<imaging::FixedPixel> portable(256);
     for (SimdPath path : Paths())
         for (int32_t alpha = 0; alpha < 256; ++alpha) {
@@ -160,9 +179,8 @@ TEST(ResamplePaths, PremultiplyIsWithinThreeQuartersOfAUnitOnEveryPath) {
             }
             imaging::KernelsFor(path).premultiply(bgra.data(), 256, out.data());
             imaging::KernelsFor(SimdPath::kPortable).premultiply(bgra.data(), 256, portable.data());
+            ASSERT_TRUE(SamePixels(out, portable)) << "path " << static_cast<int>(path) << ", alpha " << alpha;
             for (int32_t x = 0; x < 256; ++x) {
-                for (int c = 0; c < 4; ++c)
-                    ASSERT_EQ(out[x].lane[c], portable[x].lane[c]) << "path " << static_cast<int>(path) << ", alpha " << alpha;
                 for (int c = 0; c < 3; ++c) {
                     const double exact = bgra[4 * x + c] * alpha * 64.0 / 255.0;
                     ASSERT_LE(std::abs(out[x].lane[c] - exact), 0.75)
@@ -223,14 +241,11 @@ TEST(ResamplePaths, MirroredRowsGiveWhatThePlainPassGives) {
                     pointers.push_back(rows.emplace_back(RandomPremultiplied(random, static_cast<size_t>(width))).data());
                 const std::vector<int16_t> weights = RandomWeights(random, taps, true);
                 std::vector<imaging::FixedPixel> plain(static_cast<size_t>(width));
-                std::vector<imaging::FixedPixel> mirrored(plain.size() + 1, imaging::FixedPixel{{-1, -1, -1, -1}});
+                std::vector<imaging::FixedPixel> mirrored = MarkedRow(plain.size());
                 kernels.rows(pointers.data(), weights.data(), taps, width, plain.data());
                 kernels.mirroredRows(pointers.data(), weights.data(), taps, width, mirrored.data());
-                EXPECT_EQ(mirrored.back().lane[0], -1);  // nothing written past the end
-                for (int32_t x = 0; x < width; ++x)
-                    for (int c = 0; c < 4; ++c)
-                        ASSERT_EQ(mirrored[x].lane[c], plain[x].lane[c])
-                            << "path " << static_cast<int>(path) << ", " << taps << " taps, " << width << " pixels";
+                ASSERT_TRUE(SamePixels(mirrored, plain))
+                    << "path " << static_cast<int>(path) << ", " << taps << " taps, " << width << " pixels";
             }
     }
 }
@@ -246,14 +261,10 @@ TEST(ResamplePaths, HalvingBoxGivesThePortableAverages) {
             const auto lower = RandomPremultiplied(random, static_cast<size_t>(columns));
             const size_t half = static_cast<size_t>(columns + 1) / 2;
             std::vector<imaging::FixedPixel> expected(half);
-            std::vector<imaging::FixedPixel> actual(half + 1, imaging::FixedPixel{{-1, -1, -1, -1}});
+            std::vector<imaging::FixedPixel> actual = MarkedRow(half);
             portable.halve(upper.data(), lower.data(), columns, expected.data());
             imaging::KernelsFor(path).halve(upper.data(), lower.data(), columns, actual.data());
-            EXPECT_EQ(actual.back().lane[0], -1);  // nothing written past the end
-            for (size_t i = 0; i < half; ++i)
-                for (int c = 0; c < 4; ++c)
-                    ASSERT_EQ(actual[i].lane[c], expected[i].lane[c])
-                        << "path " << static_cast<int>(path) << ", " << columns << " columns, pixel " << i;
+            ASSERT_TRUE(SamePixels(actual, expected)) << "path " << static_cast<int>(path) << ", " << columns << " columns";
         }
 }
 
